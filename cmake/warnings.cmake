@@ -1,0 +1,6 @@
+function(quol_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Wunused -Woverloaded-virtual -Wnull-dereference -Wdouble-promotion
+    -Wformat=2 -Wimplicit-fallthrough)
+endfunction()

@@ -1,0 +1,58 @@
+#include "context.h"
+
+#include <cstdio>
+#include <cstring>
+
+thread_local Context context;
+
+Temporary_Storage::Temporary_Storage(size_t bytes)
+    : buffer(new std::byte[bytes]), size(bytes), arena(buffer.get(), bytes, std::pmr::new_delete_resource()) {}
+
+namespace {
+thread_local std::unique_ptr<Temporary_Storage> thread_temporary_storage;
+
+Temporary_Storage* ensure_temporary_storage() {
+    if (!context.temporary_storage) {
+        thread_temporary_storage = std::make_unique<Temporary_Storage>(DEFAULT_TEMPORARY_STORAGE_SIZE);
+        context.temporary_storage = thread_temporary_storage.get();
+    }
+    return context.temporary_storage;
+}
+}  // namespace
+
+void init_thread_context(int thread_index, size_t temporary_size) {
+    context.thread_index = thread_index;
+    thread_temporary_storage = std::make_unique<Temporary_Storage>(temporary_size);
+    context.temporary_storage = thread_temporary_storage.get();
+}
+
+std::pmr::memory_resource* temporary_allocator() { return &ensure_temporary_storage()->arena; }
+
+void reset_temporary_storage() { ensure_temporary_storage()->arena.release(); }
+
+void runtime_logger(std::string_view message, Log_Flags flags, void*) {
+    if (flags & LOG_VERBOSE_ONLY) return;
+    FILE* stream = (flags & LOG_ERROR) ? stderr : stdout;
+    // One write per line, so lines of two threads never interleave.
+    bool needs_newline = message.empty() || message.back() != '\n';
+    char small[512];
+    size_t total = message.size() + (needs_newline ? 1 : 0);
+    std::unique_ptr<char[]> large;
+    char* line = small;
+    if (total > sizeof small) {
+        large.reset(new char[total]);
+        line = large.get();
+    }
+    std::memcpy(line, message.data(), message.size());
+    if (needs_newline) line[message.size()] = '\n';
+    fwrite(line, 1, total, stream);
+    fflush(stream);
+}
+
+void log_message(std::string_view message, Log_Flags flags) {
+    if (context.logger) {
+        context.logger(message, flags, context.logger_data);
+    } else {
+        runtime_logger(message, flags, nullptr);
+    }
+}

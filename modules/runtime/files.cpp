@@ -1,0 +1,31 @@
+#include "files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "print.h"
+
+File_Contents read_entire_file(std::string_view path) {
+    File_Contents result;
+    FILE* file = fopen(temp_c_string(path), "rb");
+    if (!file) {
+        int code = errno;
+        log_error("Could not open file \"%\": code %, %", path, code, strerror(code));
+        return result;
+    }
+    String_Builder builder(std::pmr::new_delete_resource());
+    char chunk[16384];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0) append(&builder, std::string_view(chunk, n));
+    bool read_failed = ferror(file) != 0;
+    int code = errno;
+    fclose(file);
+    if (read_failed) {
+        log_error("Could not read file \"%\": code %, %", path, code, strerror(code));
+        return result;
+    }
+    result.text = builder_to_string(&builder);
+    result.ok = true;
+    return result;
+}

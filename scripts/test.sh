@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds quol plainly and under the sanitizers, and runs every test.
+# Exits non-zero when a test fails or when no test ran.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+configure() {  # dir, gcc|clang, cmake options...
+  local dir=$1 cc=$2; shift 2
+  local cxx=g++
+  [ "$cc" = clang ] && cxx=clang++
+  if [ ! -f "$dir/build.ninja" ]; then
+    CC=$cc CXX=$cxx cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  fi
+}
+run_ctest() {  # dir, extra ctest options...
+  local dir=$1; shift
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error --timeout 300 "$@"
+}
+
+configure build/release gcc -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release -j "$jobs"
+
+configure build/asan gcc -DCMAKE_BUILD_TYPE=Debug -DQUOL_SANITIZE=ON
+cmake --build build/asan -j "$jobs"
+
+if [ -d fuzz ]; then
+  configure build/fuzz clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOL_FUZZ=ON -DQUOL_TESTS=OFF
+  cmake --build build/fuzz -j "$jobs"
+fi
+
+echo "== tests (plain build)"
+run_ctest build/release
+echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest build/asan -LE window
+if [ -d fuzz ]; then
+  echo "== fuzzing (bounded)"
+  bash scripts/fuzz.sh 20
+fi
