@@ -25,9 +25,9 @@ cmake --build build/release -j "$jobs"
 configure build/asan gcc -DCMAKE_BUILD_TYPE=Debug -DQUOL_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 
-if [ -d fuzz ]; then
+if ls fuzz/*.cmake >/dev/null 2>&1; then
   configure build/fuzz clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOL_FUZZ=ON -DQUOL_TESTS=OFF
-  cmake --build build/fuzz -j "$jobs"
+  cmake --build build/fuzz -j "$jobs" --target fuzzers
 fi
 
 echo "== tests (plain build)"
@@ -35,7 +35,7 @@ run_ctest build/release
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_ctest build/asan -LE window
-if [ -d fuzz ]; then
+if ls fuzz/*.cmake >/dev/null 2>&1; then
   echo "== fuzzing (bounded)"
   bash scripts/fuzz.sh 20
 fi
