@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "runtime.h"
@@ -86,13 +87,13 @@ TEST(Files, MissingFileIsReportedAndFails) {
 }
 
 TEST(Files, ReadsEveryByte) {
-    const char path[] = "runtime_files_test.bin";
+    std::string path = (std::filesystem::temp_directory_path() / "quol_runtime_files_test.bin").string();
     std::string bytes("a\0b\r\nc", 6);
-    FILE* f = fopen(path, "wb");
+    FILE* f = fopen(path.c_str(), "wb");
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
     File_Contents file = read_entire_file(path);
-    remove(path);
+    remove(path.c_str());
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(std::string(file.text.view()), bytes);
     free_string(&file.text);
