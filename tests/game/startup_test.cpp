@@ -188,6 +188,7 @@ protected:
             else unsetenv(name.c_str());
         }
         game_dir = {};
+        if (!log_path.empty()) free_string(&log_path);
         log_path = {};
         steam_appid_text = nullptr;
     }
@@ -207,14 +208,22 @@ protected:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_env;
 };
 
+// get_game_dir's result is meant to live for the run; here each one is released at once.
+static std::string game_dir_text() {
+    String dir = get_game_dir();
+    std::string text(dir.view());
+    if (!dir.empty()) free_string(&dir);
+    return text;
+}
+
 TEST_F(Files, GameFolderUnderTheProfileFolder) {
     setenv("USERPROFILE", "C:\\Users\\ann", 1);
     setenv("HOME", "/home/ann", 1);
-    EXPECT_EQ(get_game_dir(), "C:\\Users\\ann/Saved Games/quol");
+    EXPECT_EQ(game_dir_text(), "C:\\Users\\ann/Saved Games/quol");
     setenv("USERPROFILE", "", 1);
-    EXPECT_EQ(get_game_dir(), "/home/ann/Saved Games/quol");
+    EXPECT_EQ(game_dir_text(), "/home/ann/Saved Games/quol");
     unsetenv("USERPROFILE");
-    EXPECT_EQ(get_game_dir(), "/home/ann/Saved Games/quol");
+    EXPECT_EQ(game_dir_text(), "/home/ann/Saved Games/quol");
 }
 
 TEST_F(Files, NoProfileFolderTurnsSavingOffWithOneLine) {
@@ -268,6 +277,7 @@ TEST_F(Files, BannerThenSeedAppendedByteForByte) {
     EXPECT_EQ(read(std::string(log_path.view())), banner + "Seed: 42");
 
     // A second run in the same minute appends to the same file.
+    free_string(&log_path);
     create_logs();
     EXPECT_EQ(read(std::string(log_path.view())), banner + "Seed: 42" + banner);
 }
