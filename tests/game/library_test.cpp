@@ -31,13 +31,6 @@ TEST(TextFormat, LongTextsAreCutAfter1020Bytes) {
     EXPECT_EQ(std::string(TextFormat("%", fits)), fits);
 }
 
-TEST(TextFormat, FourCallsShareTheRotatingBuffers) {
-    const char* first = TextFormat("first %", 1);
-    TextFormat("%", 2);
-    TextFormat("%", 3);
-    EXPECT_STREQ(first, "first 1");  // still valid until the fourth further call
-}
-
 TEST(Vectors, OperatorsAndTextForm) {
     Vector2 a = {1, 2}, b = {3, -5};
     Vector2 sum = a + b, difference = a - b, scaled = b * 2.0f;
@@ -46,11 +39,6 @@ TEST(Vectors, OperatorsAndTextForm) {
     EXPECT_EQ(difference.y, 7);
     EXPECT_EQ(scaled.y, -10);
     EXPECT_EQ(tprint("%", Vector2{0.1f, -0.0f}), "{0.1, -0}");
-
-    const auto* info = static_cast<const Type_Info_Struct*>(type_of<Vector2>());
-    ASSERT_EQ(info->members.count, 2);
-    EXPECT_EQ(info->members[1].name, "y");
-    EXPECT_EQ(info->members[1].offset_in_bytes, 4);
 }
 
 TEST(Collision, RectangleOverlap) {
@@ -78,8 +66,4 @@ TEST(Collision, SegmentReportsTheNearestCrossing) {
     closest = 4;  // a crossing farther than the seed is not reported
     EXPECT_FALSE(check_rect_collision(&segment, &box, &closest).hit);
     EXPECT_EQ(closest, 4);
-
-    Vector2 miss[2] = {{-5, 20}, {15, 20}};
-    closest = 1000;
-    EXPECT_FALSE(check_rect_collision(&miss, &box, &closest).hit);
 }
