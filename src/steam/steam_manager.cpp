@@ -15,5 +15,5 @@ void steam_update() {
 }
 
 void steam_stop() {
-    if (steam_enabled && !ShutdownSteam(3.0)) log_message("failed to finish cleanly\n", LOG_ERROR);
+    if (steam_enabled && !ShutdownSteam(3.0)) log_message("failed to finish cleanly\n", LOG_FLAG_ERROR);
 }
