@@ -1,0 +1,4 @@
+# The dix reader on arbitrary text, and the look-up on every tree it builds.
+quol_fuzzer(dix_fuzzer ${CMAKE_CURRENT_LIST_DIR}/dix_fuzzer.cpp LIBS quol_dix quol_runtime)
+# Instrument the reader itself, so that its coverage guides the fuzzer and ASan checks its reads.
+target_compile_options(quol_dix PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
