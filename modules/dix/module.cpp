@@ -1,6 +1,6 @@
 #include "dix/module.h"
 
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>

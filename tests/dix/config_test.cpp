@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "dix/module.h"
 #include "file_management/runtime_config.h"
@@ -17,7 +17,7 @@ protected:
     std::pmr::monotonic_buffer_resource arena;
     Push_Allocator use_arena{&arena};
     fs::path saved_dir = fs::current_path();
-    fs::path dir = fs::temp_directory_path() / ("quol_config_" + std::to_string(getpid()));
+    fs::path dir = fs::temp_directory_path() / ("quol_config_" + std::to_string(std::random_device{}()));
 
     void SetUp() override {
         fs::create_directories(dir / "data");
