@@ -13,11 +13,3 @@
         if (!(condition)) assertion_failed(__FILE__, __LINE__, tprint(__VA_ARGS__));   \
     } while (0)
 
-// With this folder on the include path, this file also answers <assert.h> and so <cassert>
-// (Google Benchmark's header uses it): hand such includes on to the C library's header.
-#if defined(__has_include_next)
-#pragma GCC system_header
-#if __has_include_next(<assert.h>)
-#include_next <assert.h>
-#endif
-#endif
