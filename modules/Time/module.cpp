@@ -1,23 +1,16 @@
 #include "module.h"
 
-#include <ctime>
-
+#include "os.h"
 #include "print.h"
 
 Calendar_Time local_calendar_time() {
-    std::time_t now = std::time(nullptr);
-    std::tm fields{};
-#ifdef _WIN32
-    localtime_s(&fields, &now);
-#else
-    localtime_r(&now, &fields);  // localtime() shares one buffer between threads
-#endif
+    Os_Calendar_Time now = os_local_time();
     Calendar_Time result;
-    result.year = fields.tm_year + 1900;
-    result.month = fields.tm_mon + 1;
-    result.day = fields.tm_mday;
-    result.hour = fields.tm_hour;
-    result.minute = fields.tm_min;
+    result.year = now.year;
+    result.month = now.month;
+    result.day = now.day;
+    result.hour = now.hour;
+    result.minute = now.minute;
     return result;
 }
 
