@@ -1,4 +1,4 @@
-#include "module.h"
+#include "modules/Time/module.h"
 
 #include "os.h"
 #include "print.h"

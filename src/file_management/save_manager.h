@@ -68,6 +68,9 @@ extern std::mutex save_file_lock;  // held while a worker replaces the save file
 // as tab-indented JSON. Works in storage of its own, so any thread may call it at any time.
 uint32_t get_state_checksum(const Game_State* state);
 
+// The save of one request, with its checksum; its strings are views of the request's and of `saved_at`.
+Game_Save make_game_save(const Save_Request* request, String saved_at);
+
 void init_save_system();
 // Copies what a save needs and hands it to the workers; never waits for the write.
 void queue_save(bool night_time, int64_t ingame_hours, int64_t ingame_minutes, int64_t days, String month);
