@@ -122,7 +122,7 @@ void init_save_system() {
     start(&save_group);
 }
 
-void queue_save(bool night_time, int64_t ingame_hours, int64_t ingame_minutes, int64_t days, String month) {
+void queue_save(bool is_night, int64_t hours, int64_t minutes, int64_t day_counter, String month) {
     if (!saving_enabled()) {
         // Without a game folder the save would land in the root folder.
         if (!saving_off_reported) print("Saving is off: there is no game folder to save into.\n");
@@ -132,10 +132,10 @@ void queue_save(bool night_time, int64_t ingame_hours, int64_t ingame_minutes, i
     quol_assert(save_group.worker_count > 0, "queue_save called while the save workers are not running");
 
     auto* request = new Save_Request{};
-    request->night_time = night_time;
-    request->ingame_hours = ingame_hours;
-    request->ingame_minutes = ingame_minutes;
-    request->days = days;
+    request->night_time = is_night;
+    request->ingame_hours = hours;
+    request->ingame_minutes = minutes;
+    request->days = day_counter;
     request->month = copy_string(month, request_allocator());
     request->game_dir = copy_string(game_dir, request_allocator());
     request->position = player.position;

@@ -29,7 +29,7 @@ bool pop_front(Work_Queue* queue, Work_Entry* entry) {
     return true;
 }
 
-// Own work first; `counted` says whether the wake-up already counted the semaphore down.
+// `counted` says whether the wake-up already counted the semaphore down for this entry.
 bool take_own_work(Thread* thread, Work_Entry* entry, bool counted) {
     if (!pop_front(&thread->queue, entry)) return false;
     if (!counted) (void)thread->queue.available.try_acquire();
@@ -57,14 +57,15 @@ void thread_group_run(Thread* thread) {
 
     for (;;) {
         thread->queue.available.acquire();
-        bool counted = true;
+        // A wake-up stands for own work; other workers' work is taken only after finishing some.
         Work_Entry entry;
-        while (take_own_work(thread, &entry, counted) || steal_work(thread, &entry)) {
-            counted = false;
+        bool has_work = take_own_work(thread, &entry, true);
+        while (has_work) {
             group->proc(group, thread, entry.work);
             reset_temporary_storage();
+            has_work = take_own_work(thread, &entry, false) || steal_work(thread, &entry);
         }
-        // Checked only with both queues empty, so work still waiting at shutdown is run.
+        // Checked only once the own queue is empty, so work still waiting at shutdown is run.
         if (group->should_exit.load()) return;
     }
 }
