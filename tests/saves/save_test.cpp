@@ -180,17 +180,9 @@ TEST_F(Saving, ShutdownWritesTheNewestWaitingRequestOnly) {
     ::testing::internal::CaptureStdout();
     std::unique_lock file_lock(save_file_lock);
     for (int64_t hour = 1; hour <= 5; hour++) queue_save(false, hour, 0, 1, "Winter 1");
-    auto waiting = [] {
-        int64_t count = 0;
-        for (int64_t i = 0; i < save_group.worker_count; i++) {
-            std::lock_guard lock(save_group.workers[i].queue.mutex);
-            count += int64_t(save_group.workers[i].queue.entries.size());
-        }
-        return count;
-    };
-    while (waiting() > 3) std::this_thread::yield();  // both workers hold a request
+    while (waiting_requests() > 3) std::this_thread::yield();  // both workers hold a request
     std::thread closing(shutdown_save_system);
-    while (waiting() > 1) std::this_thread::yield();  // the older waiting ones are dropped
+    while (waiting_requests() > 1) std::this_thread::yield();  // the older waiting ones are dropped
     file_lock.unlock();
     closing.join();
     std::string output = ::testing::internal::GetCapturedStdout();

@@ -50,6 +50,16 @@ inline Save_Request* make_request(int64_t sequence, int64_t hours, float x, Stri
     return request;
 }
 
+// Requests queued and not yet taken by a worker.
+inline int64_t waiting_requests() {
+    int64_t count = 0;
+    for (int64_t i = 0; i < save_group.worker_count; i++) {
+        std::lock_guard lock(save_group.workers[i].queue.mutex);
+        count += int64_t(save_group.workers[i].queue.entries.size());
+    }
+    return count;
+}
+
 struct Save_Folder_Test : ::testing::Test {
     fs::path folder;
 
