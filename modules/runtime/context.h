@@ -6,7 +6,7 @@
 #include <memory_resource>
 #include <string_view>
 
-// Prefixed LOG_FLAG_ because raylib.h's TraceLogLevel already claims LOG_NONE, LOG_ERROR, ...
+// Prefixed LOG_FLAG_: raylib.h declares LOG_NONE, LOG_WARNING and LOG_ERROR in the same scope.
 enum Log_Flags : uint32_t {
     LOG_FLAG_NONE = 0,
     LOG_FLAG_ERROR = 1,
