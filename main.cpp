@@ -47,19 +47,20 @@ void reset_menu_transition(bool* active, float* alpha) {
     *alpha = 0.0f;
 }
 
+// Holds an image for SPLASH_HOLD seconds, then fades it; true once it is gone.
+bool advance_splash_image(float* timer, float* alpha, float frame_seconds, float fade_speed) {
+    *timer += frame_seconds;
+    if (*timer < SPLASH_HOLD) return false;
+    *alpha -= fade_speed * frame_seconds;
+    return *alpha <= 0;
+}
+
 void splash_screens(Texture* splash1, Texture* splash2, int x, int y, float fade_speed) {
     // The first image stays drawn (transparent) while the second one shows.
     DrawTexture(*splash1, x, y, Fade(WHITE, splash1_alpha));
-    splash1_timer += GetFrameTime();
-    if (splash1_timer < SPLASH_HOLD) return;
-    splash1_alpha -= fade_speed * GetFrameTime();
-    if (splash1_alpha > 0) return;
-
+    if (!advance_splash_image(&splash1_timer, &splash1_alpha, GetFrameTime(), fade_speed)) return;
     DrawTexture(*splash2, x, y, Fade(WHITE, splash2_alpha));
-    splash2_timer += GetFrameTime();
-    if (splash2_timer < SPLASH_HOLD) return;
-    splash2_alpha -= fade_speed * GetFrameTime();
-    if (splash2_alpha <= 0) set_scene(MAIN_MENU);
+    if (advance_splash_image(&splash2_timer, &splash2_alpha, GetFrameTime(), fade_speed)) set_scene(MAIN_MENU);
 }
 
 void awake() {

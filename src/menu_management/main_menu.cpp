@@ -32,6 +32,16 @@ void step_menu_cursor(Vector2* cursor, float stick_y) {
     }
 }
 
+int64_t confirmed_button(Rectangle box, std::initializer_list<Rectangle> buttons, bool pressed) {
+    if (!pressed) return -1;
+    int64_t index = 0;
+    for (Rectangle button : buttons) {
+        if (is_colliding(&box, &button)) return index;
+        index++;
+    }
+    return -1;
+}
+
 Rectangle play_button() {
     Vector2 position;
     Rectangle box = draw_menu_button({800, 450}, "Play", &position);
@@ -69,10 +79,10 @@ void button_highlighter(Rectangle play, Rectangle quit) {
     }
 
     bool pressed = IsGamepadButtonPressed(0, GAMEPAD_BUTTON_RIGHT_FACE_DOWN) || IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
-    if (pressed && is_colliding(&box, &play)) {
-        play_transition = true;
-    } else if (pressed && is_colliding(&box, &quit)) {
-        running = false;
+    switch (confirmed_button(box, {play, quit}, pressed)) {
+        case 0: play_transition = true; break;
+        case 1: running = false; break;  // the frame completes, then the normal shutdown
+        default: break;
     }
 
     if (play_transition) {

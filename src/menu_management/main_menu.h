@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
+
 #include "raylib.h"
 
 constexpr float MENU_FONT_SIZE = 80.0f;
@@ -24,3 +27,6 @@ void button_highlighter(Rectangle play, Rectangle quit);
 Rectangle draw_menu_button(Vector2 anchor, const char* label, Vector2* label_position);
 // One frame of cursor movement from the stick's y: 5 pixels up or down past the dead zone.
 void step_menu_cursor(Vector2* cursor, float stick_y);
+// The first of `buttons` that the cursor box overlaps when confirmed, or -1: earlier buttons win
+// where the box overlaps several.
+int64_t confirmed_button(Rectangle box, std::initializer_list<Rectangle> buttons, bool pressed);

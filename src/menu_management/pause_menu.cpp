@@ -1,6 +1,5 @@
 #include "menu_management/pause_menu.h"
 
-#include "hitbox/hitbox.h"
 #include "input/input.h"
 #include "menu_management/main_menu.h"
 #include "raymath.h"
@@ -81,12 +80,11 @@ void button_highlighter(Rectangle resume, Rectangle menu, Rectangle quit) {
     }
 
     bool pressed = IsGamepadButtonPressed(0, GAMEPAD_BUTTON_RIGHT_FACE_DOWN) || IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
-    if (pressed && is_colliding(&box, &resume)) {
-        pause_state = 0;  // time_scale returns to 1 next frame through resume_game
-    } else if (pressed && is_colliding(&box, &menu)) {
-        menu_transition = true;
-    } else if (pressed && is_colliding(&box, &quit)) {
-        running = false;
+    switch (confirmed_button(box, {resume, menu, quit}, pressed)) {
+        case 0: pause_state = 0; break;  // time_scale returns to 1 next frame through resume_game
+        case 1: menu_transition = true; break;
+        case 2: running = false; break;
+        default: break;
     }
 
     if (menu_transition) {
