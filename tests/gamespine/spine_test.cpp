@@ -7,7 +7,6 @@
 #include "scene_management/scene_manager.h"
 
 // From main.cpp.
-extern float splash1_alpha, splash1_timer;
 float get_frame_time();
 void reset_menu_transition(bool* active, float* alpha);
 bool advance_splash_image(float* timer, float* alpha, float frame_seconds, float fade_speed);
