@@ -27,18 +27,17 @@ TEST(Scene, SetSceneTakesTheThreeScenesAndTheSpareValueOnly) {
 
 TEST(Transition, FirstFadeWaitsHalfASecondThenDarkensForAboutOneSecond) {
     float timer = 0, alpha = 0;
-    int frames = 0;
-    while (timer < 0.5f - FRAME / 2) {
+    int clear_frames = 0;
+    while (alpha == 0.0f && clear_frames < 1000) {
         advance_transition(&timer, &alpha, FRAME);
-        frames++;
-        ASSERT_EQ(alpha, 0.0f) << "frame " << frames;
+        if (alpha == 0.0f) clear_frames++;
     }
-    int dark_frames = 0;
+    int dark_frames = 1;
     while (alpha < 1.0f) {
         advance_transition(&timer, &alpha, FRAME);
         dark_frames++;
     }
-    EXPECT_EQ(frames, 30);
+    EXPECT_NEAR(clear_frames, 30, 1);
     EXPECT_NEAR(dark_frames, 60, 1);
     EXPECT_LT(alpha, 1.0f + FRAME + 1e-5f);  // not clamped, but at most one step over
 }
@@ -64,7 +63,9 @@ TEST(Splash, EachImageHoldsThenFadesAndTheSceneLastsAboutThreeSeconds) {
     int frames = 0;
     while (!advance_splash_image(&timer, &alpha, FRAME, 1.5f)) {
         frames++;
-        if (timer < 0.8f) ASSERT_EQ(alpha, 1.0f);
+        if (timer < 0.8f) {
+            ASSERT_EQ(alpha, 1.0f);
+        }
     }
     EXPECT_NEAR((frames + 1) * FRAME, 0.8f + 1 / 1.5f, 2 * FRAME);  // ~1.47 s per image
 }
