@@ -7,7 +7,7 @@ import sys
 import time
 import zlib
 
-from quol_run import Failure, Game, is_blue, is_green, is_white, near
+from quol_run import Failure, Game, is_blue, is_green, is_red, is_white, near
 
 GREY = (105, 105, 105)
 PAUSED_GREY = (31, 31, 31)  # the clear colour under black at alpha 178/255
@@ -40,6 +40,10 @@ def check(condition, message):
         raise Failure(message)
 
 
+def is_bar(c):
+    return is_green(c) or is_red(c)
+
+
 def background(screen):
     return screen.pixel(*BACKGROUND_POINT)
 
@@ -56,7 +60,7 @@ def is_game(screen):
             and screen.count(1400, 20, 1600, 125, is_white) > 100         # the date texts, top right
             and screen.count(35, 30, 300, 55, is_white) > 20              # FPS text
             and screen.count(35, 70, 236, 75, is_blue) > 100              # the graph's budget line
-            and screen.count(35, 55, 236, 156, is_green) > 300            # its bars
+            and screen.count(35, 55, 236, 156, is_bar) > 100              # its bars, green or red
             and screen.count(35, 165, 400, 215, is_white) > 60)           # position and velocity
 
 

@@ -54,6 +54,10 @@ def is_green(c):
     return c[1] >= 200 and c[0] <= 60 and c[2] <= 60
 
 
+def is_red(c):
+    return c[0] >= 200 and c[1] <= 60 and c[2] <= 60
+
+
 def is_blue(c):
     return c[2] >= 100 and c[0] <= 40 and c[1] <= 40
 
@@ -73,6 +77,14 @@ class Game:
 
     # -- lifecycle -------------------------------------------------------------------------------
     def __enter__(self):
+        try:
+            return self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+
+    def _start(self):
+        self.stdout = None
         for name in GAME_FILES:
             src = os.path.join(self.source_dir, name)
             dst = os.path.join(self.workdir, name)
@@ -100,8 +112,9 @@ class Game:
                 self.xvfb.wait(5)
             except subprocess.TimeoutExpired:
                 self.xvfb.kill()
-        self.stdout.close()
-        if kind is not None:
+        if self.stdout:
+            self.stdout.close()
+        if kind is not None and self.stdout:
             with open(os.path.join(self.workdir, "stdout.txt"), "rb") as f:
                 print("---- game output ----\n" + f.read().decode(errors="replace")[-4000:])
         shutil.rmtree(self.workdir, ignore_errors=True)
