@@ -28,6 +28,12 @@ float splash2_alpha = 1.0f;
 float splash1_timer = 0.0f;
 float splash2_timer = 0.0f;
 
+#ifdef QUOL_FRAME_PROBE
+// The frame benchmark's probes around the present-and-wait step; absent from the game itself.
+void frame_probe_before_present();
+void frame_probe_after_present();
+#endif
+
 constexpr float FIXED_DT = 0.02f;
 constexpr float SPLASH_HOLD = 0.8f;
 constexpr Color CLEAR_COLOUR = {105, 105, 105, 255};
@@ -143,7 +149,13 @@ int game_main() {
             default:
                 break;
         }
+#ifdef QUOL_FRAME_PROBE
+        frame_probe_before_present();
+#endif
         EndDrawing();
+#ifdef QUOL_FRAME_PROBE
+        frame_probe_after_present();
+#endif
     }
 
     cleanup_resources(&tracked_resources);
