@@ -159,7 +159,7 @@ def test_skip_switch_goes_straight_to_the_menu_and_quit_ends_the_run(quol, sourc
         game.move_mouse(*QUIT)
         game.click(*QUIT)
         check(game.wait_exit() == 0, "quit did not end with status 0")
-        check_log(game, os.path.join(game.workdir, "home"), seeds=0)
+        check_log(game, game.home, seeds=0)
 
 
 def test_game_scene_pause_resume_and_pause_quit(quol, source):
@@ -183,7 +183,7 @@ def test_game_scene_pause_resume_and_pause_quit(quol, source):
 
         game.click(*PAUSE_QUIT)
         check(game.wait_exit() == 0, "quit from the pause menu did not end with status 0")
-        check_log(game, os.path.join(game.workdir, "home"), seeds=1)
+        check_log(game, game.home, seeds=1)
 
 
 def test_menu_returns_to_the_main_menu_and_play_again_is_immediate(quol, source):
@@ -198,7 +198,7 @@ def test_menu_returns_to_the_main_menu_and_play_again_is_immediate(quol, source)
         check(second < first - 0.7, f"the second Play took {second:.2f} s, the first {first:.2f} s")
         game.request_close()
         check(game.wait_exit() == 0, "the close request did not end with status 0")
-        check_log(game, os.path.join(game.workdir, "home"), seeds=1)
+        check_log(game, game.home, seeds=1)
 
 
 def test_close_request_while_paused_shuts_down(quol, source):

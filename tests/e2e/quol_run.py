@@ -1,23 +1,26 @@
 """Runs the real quol executable under its own Xvfb display from a scratch working directory.
 
-Screens are read straight from the X server (XGetImage through ctypes, no process per capture);
-input goes through xdotool with keys and buttons held across frames (the game samples input once
-per frame). Every wait is bounded.
+Builds on the window harness (tests/window/harness.py) for the display, the process, its scratch
+folder and the xdotool input. Two additions: screens are read straight from the X server
+(XGetImage through ctypes, no process per capture, so the splash fades are sampled often enough),
+and the window's close request is sent as a window manager would (WM_DELETE_WINDOW).
 """
 import ctypes
 import os
 import re
 import shutil
-import subprocess
+import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "window"))
+from harness import Test_Failure, Window_Session  # noqa: E402
 
 WIDTH, HEIGHT = 1600, 900
 GAME_FILES = ["assets", "shaders", "icon.png", "version.txt", "steam_appid.txt"]
 
 
-class Failure(Exception):
-    pass
+Failure = Test_Failure
 
 
 class Screen:
@@ -103,19 +106,19 @@ def is_blue(c):
 
 
 class Game:
-    """One run of the game. Use as a context manager; the run is always cleaned up."""
+    """One run of the game in a window session of the platform's harness (tests/window/harness.py),
+    with a home folder of its own and an empty logs folder. Use as a context manager."""
 
-    def __init__(self, quol, source_dir, args=(), timeout=40):
+    def __init__(self, quol, source_dir, args=(), timeout=45):
         self.quol = quol
         self.source_dir = source_dir
         self.args = list(args)
         self.deadline = time.monotonic() + timeout
-        self.workdir = tempfile.mkdtemp(prefix="quol-e2e-")
-        self.xvfb = None
-        self.process = None
-        self.display = None
+        self.timeout = timeout
+        self.session = None
         self.x11 = None
         self.connection = None
+        self.outside = None
 
     # -- lifecycle -------------------------------------------------------------------------------
     def __enter__(self):
@@ -126,63 +129,36 @@ class Game:
             raise
 
     def _start(self):
-        self.stdout = None
-        for name in GAME_FILES:
-            src = os.path.join(self.source_dir, name)
-            dst = os.path.join(self.workdir, name)
-            (shutil.copytree if os.path.isdir(src) else shutil.copy)(src, dst)
-        os.mkdir(os.path.join(self.workdir, "logs"))
-        os.mkdir(os.path.join(self.workdir, "home"))
-        self._start_xvfb()
+        self.outside = tempfile.mkdtemp(prefix="quol-e2e-")
+        self.home = os.path.join(self.outside, "home")
+        empty_logs = os.path.join(self.outside, "logs")
+        os.mkdir(self.home)
+        os.mkdir(empty_logs)
+        files = [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
+        # USERPROFILE empty counts as unset, so the game folder goes under HOME.
+        env = {"HOME": self.home, "USERPROFILE": "", "SDL_AUDIODRIVER": "dummy"}
+        self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env)
+        self.session.__enter__()
+        self.workdir = self.session.scratch
+        self.window = int(self.session.wait_for_window(timeout=15))
         self.x11 = xlib()
-        self.connection = self.x11.XOpenDisplay(self.display.encode())
+        self.connection = self.x11.XOpenDisplay(self.session.display.encode())
         if not self.connection:
             raise Failure("cannot open the test display")
-        env = dict(os.environ)
-        env.pop("USERPROFILE", None)
-        env.update(DISPLAY=self.display, HOME=os.path.join(self.workdir, "home"),
-                   SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
-        self.stdout = open(os.path.join(self.workdir, "stdout.txt"), "wb")
-        self.process = subprocess.Popen([self.quol] + self.args, cwd=self.workdir, env=env,
-                                        stdout=self.stdout, stderr=subprocess.STDOUT)
-        self.window = self._wait_for_window()
         return self
 
     def __exit__(self, kind, value, traceback):
-        if self.process and self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
         if self.connection:
             self.x11.XCloseDisplay(self.connection)
             self.connection = None
-        if self.xvfb:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-        if self.stdout:
-            self.stdout.close()
-        if kind is not None and self.stdout:
-            with open(os.path.join(self.workdir, "stdout.txt"), "rb") as f:
-                print("---- game output ----\n" + f.read().decode(errors="replace")[-4000:])
-        shutil.rmtree(self.workdir, ignore_errors=True)
+        if kind is not None and self.session and self.session.process:
+            print("---- game output ----\n" + "\n".join(self.session.output[-40:]))
+            print("---- game errors ----\n" + self.session.stderr_text()[-2000:])
+        if self.session:
+            self.session.__exit__(kind, value, traceback)
+        if self.outside:
+            shutil.rmtree(self.outside, ignore_errors=True)
         return False
-
-    def _start_xvfb(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_fd, 16)
-            if not chunk:
-                raise Failure("Xvfb did not start")
-            number += chunk
-        os.close(read_fd)
-        self.display = ":" + number.decode().strip()
 
     def remaining(self):
         left = self.deadline - time.monotonic()
@@ -190,35 +166,21 @@ class Game:
             raise Failure("the test ran out of time")
         return left
 
-    def _x(self, *command):
-        return subprocess.run(list(command), env=dict(os.environ, DISPLAY=self.display), capture_output=True,
-                              timeout=min(10, self.remaining()))
-
-    def _wait_for_window(self):
-        while True:
-            self.remaining()
-            if self.process.poll() is not None:
-                raise Failure(f"the game exited at start-up with status {self.process.returncode}")
-            found = self._x("xdotool", "search", "--name", "^quol$")
-            if found.returncode == 0 and found.stdout.strip():
-                return int(found.stdout.split()[0])
-            time.sleep(0.05)
+    @property
+    def process(self):
+        return self.session.process
 
     # -- input -----------------------------------------------------------------------------------
     def key(self, name, hold=0.1):
-        self._x("xdotool", "keydown", name)
-        time.sleep(hold)
-        self._x("xdotool", "keyup", name)
+        self.session.key_hold(name, hold)
 
     def move_mouse(self, x, y, settle=0.1):
-        self._x("xdotool", "mousemove", str(x), str(y))
+        self.session.mouse_move(x, y)
         time.sleep(settle)  # the cursor box follows the pointer a frame late
 
     def click(self, x, y, hold=0.1):
         self.move_mouse(x, y)
-        self._x("xdotool", "mousedown", "1")
-        time.sleep(hold)
-        self._x("xdotool", "mouseup", "1")
+        self.session.click(x, y, seconds=hold)
 
     def request_close(self):
         """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
@@ -270,15 +232,7 @@ class Game:
             time.sleep(0.03)
 
     def wait_exit(self, timeout=10):
-        try:
-            return self.process.wait(min(timeout, self.remaining()))
-        except subprocess.TimeoutExpired:
-            raise Failure("the game did not exit")
-
-    def output(self):
-        self.stdout.flush()
-        with open(os.path.join(self.workdir, "stdout.txt"), "rb") as f:
-            return f.read().decode(errors="replace")
+        return self.session.wait_exit(min(timeout, self.remaining()))
 
     def log_text(self):
         logs = os.listdir(os.path.join(self.workdir, "logs"))
