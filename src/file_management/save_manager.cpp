@@ -175,6 +175,7 @@ void shutdown_save_system() {
 }
 
 void load_save() {
+    if (!saving_enabled()) return;  // never read a save from the root folder
     String path = tprint("%/quol.sav", game_dir);
     auto [save, ok] = json_parse_file<Game_Save>(path, true, rename_by_note, SAVE_JSON_FLAGS);
     if (!ok) {
