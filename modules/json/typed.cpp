@@ -301,6 +301,8 @@ Parse_Step parse_and_write_integer(const Type_Info_Integer* description, void* d
 
 Parse_Step parse_value(std::string_view text, void* destination, const Type_Info* description, bool ignore_unknown,
                        std::string_view field_name, Member_Renamer member_renamer, uint64_t flags, int64_t depth) {
+    // Messages quote the text as handed over, whitespace before the value included.
+    std::string_view given = text;
     text = skip_whitespace(text);
     if (text.empty()) return {{}, false};
     bool has_destination = destination && description;
@@ -312,7 +314,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
             if (description->type == Type_Info_Tag::POINTER) {
                 *static_cast<void**>(destination) = nullptr;
             } else if (description->type == Type_Info_Tag::FLOAT && (flags & JSON_NULL_IS_NAN)) {
-                store_float_value(description, destination, text, READ_NAN);
+                store_float_value(description, destination, given, READ_NAN);
             } else {
                 log_error("Found NULL value for non-pointer type \"%\" of field \"%\". Keeping default value instead.",
                           type_name(description), field_name);
@@ -325,7 +327,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
             Lex_Result literal = expect_and_slice(text, truth ? "true" : "false");
             if (!literal.ok) return {text, false};
             if (!has_destination) return {literal.remainder, true};
-            Prepared_Slot slot = prepare_slot(Type_Info_Tag::BOOL, description, destination, text);
+            Prepared_Slot slot = prepare_slot(Type_Info_Tag::BOOL, description, destination, given);
             if (!slot.ok) return {text, false};
             if (slot.is_generic) {
                 make_json_boolean(static_cast<JSON_Value*>(slot.value_address), truth);
@@ -337,7 +339,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
         case '"': {
             if (has_destination && description->type == Type_Info_Tag::ENUM) {
                 auto* enumeration = static_cast<const Type_Info_Enum*>(description);
-                Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, enumeration->internal_type, destination, text);
+                Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, enumeration->internal_type, destination, given);
                 if (!slot.ok) return {text, false};
                 return parse_enum_string(text, slot.value_address, enumeration);
             }
@@ -349,11 +351,11 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
             }
             if (description->type == Type_Info_Tag::FLOAT && (flags & JSON_SPECIAL_FLOAT_WORDS)) {
                 if (str.result == "NaN") {
-                    store_float_value(description, destination, text, READ_NAN);
+                    store_float_value(description, destination, given, READ_NAN);
                 } else if (str.result == "Infinity") {
-                    store_float_value(description, destination, text, std::numeric_limits<double>::infinity());
+                    store_float_value(description, destination, given, std::numeric_limits<double>::infinity());
                 } else if (str.result == "-Infinity") {
-                    store_float_value(description, destination, text, -std::numeric_limits<double>::infinity());
+                    store_float_value(description, destination, given, -std::numeric_limits<double>::infinity());
                 } else {
                     log_error("Found unsupported string value \"%\" for field \"%\" of type %.", str.result, field_name,
                               type_name(description));
@@ -361,7 +363,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
                 free_string(&str.result);
                 return {str.remainder, true};
             }
-            Prepared_Slot slot = prepare_slot(Type_Info_Tag::STRING, description, destination, text);
+            Prepared_Slot slot = prepare_slot(Type_Info_Tag::STRING, description, destination, given);
             if (!slot.ok) {
                 free_string(&str.result);
                 return {text, false};
@@ -376,7 +378,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
         case '[': {
             Prepared_Slot slot{};
             if (has_destination) {
-                slot = prepare_slot(Type_Info_Tag::ARRAY, description, destination, text);
+                slot = prepare_slot(Type_Info_Tag::ARRAY, description, destination, given);
                 if (!slot.ok) return {text, false};
             }
             if (slot.is_generic) {
@@ -390,7 +392,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
         case '{': {
             Prepared_Slot slot{};
             if (has_destination) {
-                slot = prepare_slot(Type_Info_Tag::STRUCT, description, destination, text);
+                slot = prepare_slot(Type_Info_Tag::STRUCT, description, destination, given);
                 if (!slot.ok) return {text, false};
             }
             if (slot.is_generic) {
@@ -408,10 +410,10 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
                 is_generic_json_value_or_pointer_to_it(description)) {
                 Number_Result number = parse_json_number(text);
                 if (!number.ok) return {text, false};
-                if (has_destination && !store_float_value(description, destination, text, number.value)) return {text, false};
+                if (has_destination && !store_float_value(description, destination, given, number.value)) return {text, false};
                 return {number.remainder, true};
             }
-            Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, description, destination, text);
+            Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, description, destination, given);
             if (!slot.ok) return {text, false};
             return parse_and_write_integer(static_cast<const Type_Info_Integer*>(slot.value_description), slot.value_address, text);
         }
