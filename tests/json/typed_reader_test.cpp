@@ -445,6 +445,8 @@ TEST(JsonTypedArrays, ElementsOfEachKind) {
 
 TEST(JsonTypedArrays, MalformedArraysAndTheirRemainders) {
     Log_Capture log;
+    Tracking_Resource tracking;  // each failed read hands its elements to the view
+    Push_Allocator use(&tracking);
     Array_Record a{};
     Parse_Step trailing_comma = parse_value("[1,] x", &a.view, type_of<Array_View<int32_t>>(), true, {}, rename_by_note, 1);
     EXPECT_FALSE(trailing_comma.ok);
