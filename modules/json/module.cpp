@@ -1,5 +1,6 @@
 #include "module.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -126,7 +127,15 @@ String type_name(const Type_Info* info) {
 
 namespace {
 
-bool needs_escape(char c) { return c == '\\' || c == '"' || uint8_t(c) <= 0x1F; }
+constexpr auto escape_table = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c <= 0x1F; c++) table[c] = true;
+    table['"'] = true;
+    table['\\'] = true;
+    return table;
+}();
+
+bool needs_escape(char c) { return escape_table[uint8_t(c)]; }
 
 }  // namespace
 
@@ -138,9 +147,16 @@ int64_t find_escape_index(std::string_view s) {
 }
 
 void json_append_escaped(String_Builder* builder, std::string_view s) {
-    append(builder, '"');
+    std::pmr::string& out = builder->text;
+    out.push_back('"');
+    int64_t first = find_escape_index(s);
+    if (first < 0) {  // the usual case: the string goes out as it is
+        out.append(s);
+        out.push_back('"');
+        return;
+    }
     size_t start = 0;
-    for (size_t i = 0; i < s.size(); i++) {
+    for (size_t i = size_t(first); i < s.size(); i++) {
         char c = s[i];
         if (!needs_escape(c)) continue;
         append(builder, s.substr(start, i - start));
@@ -157,20 +173,8 @@ void json_append_escaped(String_Builder* builder, std::string_view s) {
             }
         }
     }
-    append(builder, s.substr(start));
-    append(builder, '"');
-}
-
-Special_Float classify_special_float(uint32_t bits) {
-    bool all_ones = ((bits >> 23) & 0xFF) == 0xFF;
-    bool fraction = (bits & 0x7FFFFF) != 0;
-    return {all_ones && fraction, all_ones && !fraction, (bits >> 31) != 0};
-}
-
-Special_Float classify_special_float(uint64_t bits) {
-    bool all_ones = ((bits >> 52) & 0x7FF) == 0x7FF;
-    bool fraction = (bits & 0xFFFFFFFFFFFFFull) != 0;
-    return {all_ones && fraction, all_ones && !fraction, (bits >> 63) != 0};
+    out.append(s.substr(start));
+    out.push_back('"');
 }
 
 void append_special_float(String_Builder* builder, uint64_t flags, bool is_nan, bool is_negative) {
@@ -198,9 +202,9 @@ Literal_Scan scan_string_literal(std::string_view str) {
         // The byte after a backslash is stepped over, so it never closes the literal; an input
         // that ends inside the literal fails here instead of being read past.
         if (i >= str.size()) return {{}, str, false, false};
-        if (str[i] == '"') break;
-        if (str.size() - i < 2) return {{}, str, false, false};
-        if (str[i] == '\\') {
+        char c = str[i];
+        if (c == '"') break;
+        if (c == '\\') {
             escaped = true;
             i++;
         }

@@ -91,8 +91,17 @@ struct Special_Float {
     bool is_infinite;
     bool is_negative;
 };
-Special_Float classify_special_float(uint32_t bits);
-Special_Float classify_special_float(uint64_t bits);
+inline Special_Float classify_special_float(uint32_t bits) {
+    bool all_ones = ((bits >> 23) & 0xFF) == 0xFF;
+    bool fraction = (bits & 0x7FFFFF) != 0;
+    return {all_ones && fraction, all_ones && !fraction, (bits >> 31) != 0};
+}
+
+inline Special_Float classify_special_float(uint64_t bits) {
+    bool all_ones = ((bits >> 52) & 0x7FF) == 0x7FF;
+    bool fraction = (bits & 0xFFFFFFFFFFFFFull) != 0;
+    return {all_ones && fraction, all_ones && !fraction, (bits >> 63) != 0};
+}
 void append_special_float(String_Builder* builder, uint64_t flags, bool is_nan, bool is_negative);
 
 // ---------------------------------------------------------------------------------------------

@@ -27,10 +27,43 @@ struct Table {
     std::pmr::memory_resource* allocator = nullptr;  // null while the entries are not owned
 };
 
+namespace table_detail {
+
+inline uint64_t load64(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+inline uint32_t load32(const char* p) {
+    uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word;
+}
+
+inline uint64_t mix(uint64_t hash, uint64_t word) {
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+    return hash ^ (hash >> 29);
+}
+
+}  // namespace table_detail
+
+// Every byte counts, but short keys (most member names) take two loads, not a byte loop.
 inline uint32_t table_hash(std::string_view key) {
-    uint32_t hash = 2166136261u;  // FNV-1a
-    for (char c : key) hash = (hash ^ uint8_t(c)) * 16777619u;
-    return hash ? hash : 1;
+    using namespace table_detail;
+    const char* p = key.data();
+    size_t n = key.size();
+    uint64_t hash = mix(0x243F6A8885A308D3ull, n);
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8) hash = mix(hash, load64(p + i));
+        hash = mix(hash, load64(p + n - 8));  // the last eight, overlapping what came before
+    } else if (n >= 4) {
+        hash = mix(hash, (uint64_t(load32(p)) << 32) | load32(p + n - 4));
+    } else if (n > 0) {
+        hash = mix(hash, (uint64_t(uint8_t(p[0])) << 16) | (uint64_t(uint8_t(p[n / 2])) << 8) | uint8_t(p[n - 1]));
+    }
+    auto folded = uint32_t(hash ^ (hash >> 32));
+    return folded ? folded : 1;
 }
 
 namespace table_detail {
@@ -45,6 +78,12 @@ typename Table<Value>::Entry* probe(const Table<Value>* table, std::string_view 
     }
 }
 
+// Only the hash tells a free slot; key and value are written when the slot is taken.
+template <typename Entry>
+void clear_slots(Entry* entries, int64_t slots) {
+    for (int64_t i = 0; i < slots; i++) entries[i].hash = 0;
+}
+
 template <typename Value>
 void resize(Table<Value>* table, int64_t slots) {
     using Entry = typename Table<Value>::Entry;
@@ -54,7 +93,7 @@ void resize(Table<Value>* table, int64_t slots) {
 
     table->allocator = old_allocator ? old_allocator : context.allocator;
     table->entries = static_cast<Entry*>(table->allocator->allocate(size_t(slots) * sizeof(Entry), alignof(Entry)));
-    std::memset(static_cast<void*>(table->entries), 0, size_t(slots) * sizeof(Entry));
+    clear_slots(table->entries, slots);
     table->allocated = slots;
     for (int64_t i = 0; i < old_slots; i++) {
         if (old_entries[i].hash) *probe(table, old_entries[i].key.view(), old_entries[i].hash) = old_entries[i];
@@ -76,11 +115,11 @@ void table_init(Table<Value>* table, int64_t members) {
     table_detail::resize(table, table_detail::slots_for(members));
 }
 
-// Lends the table caller-owned zeroed storage of `slots` slots (a power of two); the table
+// Lends the table caller-owned storage of `slots` slots (a power of two); the table
 // moves to its own storage should it outgrow it.
 template <typename Value>
 void table_init_borrowed(Table<Value>* table, typename Table<Value>::Entry* storage, int64_t slots) {
-    std::memset(static_cast<void*>(storage), 0, size_t(slots) * sizeof(*storage));
+    table_detail::clear_slots(storage, slots);
     table->entries = storage;
     table->allocated = slots;
     table->count = 0;
@@ -92,6 +131,24 @@ Value* table_find(const Table<Value>* table, std::string_view key) {
     if (table->count == 0) return nullptr;
     auto* entry = table_detail::probe(table, key, table_hash(key));
     return entry->hash ? &entry->value : nullptr;
+}
+
+// The value under `key`: the one already there (`*found` true), or a new zeroed one.
+template <typename Value>
+Value* table_find_or_add(Table<Value>* table, String key, bool* found) {
+    if ((table->count + 1) * 4 > table->allocated * 3) {
+        table_detail::resize(table, table->allocated ? table->allocated * 2 : table_detail::slots_for(table->count + 1));
+    }
+    uint32_t hash = table_hash(key.view());
+    auto* entry = table_detail::probe(table, key.view(), hash);
+    *found = entry->hash != 0;
+    if (!*found) {
+        entry->hash = hash;
+        entry->key = key;
+        std::memset(static_cast<void*>(&entry->value), 0, sizeof(Value));
+        table->count++;
+    }
+    return &entry->value;
 }
 
 // Adds a key that the table does not hold yet.

@@ -9,8 +9,10 @@
 namespace {
 
 void append_indent(String_Builder* builder, std::string_view indent_text, int64_t levels) {
-    append(builder, '\n');
-    for (int64_t i = 0; i < levels; i++) append(builder, indent_text);
+    std::pmr::string& out = builder->text;
+    out.push_back('\n');
+    if (indent_text.size() == 1) return (void)out.append(size_t(levels), indent_text[0]);  // the save's tab
+    for (int64_t i = 0; i < levels; i++) out.append(indent_text);
 }
 
 int64_t read_signed(const void* p, int64_t size) {
@@ -239,12 +241,11 @@ void report_out_of_range(std::string_view value_text, const Integer_Bounds& boun
 }
 
 // Range-checks a value given as sign and magnitude and stores it in the description's width.
-bool store_checked_integer(const Type_Info_Integer* description, void* destination, bool negative, uint64_t magnitude,
-                           std::string_view value_text) {
+bool store_checked_integer(const Type_Info_Integer* description, void* destination, bool negative, uint64_t magnitude) {
     Integer_Bounds bounds = integer_bounds(description);
     bool fits = negative ? magnitude <= bounds.max_magnitude_negative : magnitude <= bounds.max_positive;
     if (!fits) {
-        report_out_of_range(value_text, bounds);
+        report_out_of_range(tprint("%%", negative ? "-" : "", magnitude), bounds);
         return false;
     }
     write_integer(destination, description->runtime_size, negative ? uint64_t(0) - magnitude : magnitude);
@@ -276,18 +277,12 @@ Parse_Step parse_and_write_integer(const Type_Info_Integer* description, void* d
         log_error(is_signed ? "Could not parse \"%\" as an integer." : "Could not parse \"%\" as an unsigned integer.", text);
         return {text.substr(digits_start), false};
     }
-    String value_text;
     if (overflow) {
         while (digits.size() > 1 && digits[0] == '0') digits.remove_prefix(1);
-        value_text = tprint("%%", negative ? "-" : "", digits);
-    } else {
-        value_text = tprint("%%", negative && magnitude ? "-" : "", magnitude);
-    }
-    if (overflow) {
-        report_out_of_range(value_text, integer_bounds(description));
+        report_out_of_range(tprint("%%", negative ? "-" : "", digits), integer_bounds(description));
         return {text.substr(i), false};
     }
-    if (!store_checked_integer(description, destination, negative, magnitude, value_text)) return {text.substr(i), false};
+    if (!store_checked_integer(description, destination, negative && magnitude, magnitude)) return {text.substr(i), false};
     return {text.substr(i), true};
 }
 
@@ -301,6 +296,8 @@ Parse_Step parse_and_write_integer(const Type_Info_Integer* description, void* d
 
 Parse_Step parse_value(std::string_view text, void* destination, const Type_Info* description, bool ignore_unknown,
                        std::string_view field_name, Member_Renamer member_renamer, uint64_t flags, int64_t depth) {
+    // Messages quote the text as handed over, whitespace before the value included.
+    std::string_view given = text;
     text = skip_whitespace(text);
     if (text.empty()) return {{}, false};
     bool has_destination = destination && description;
@@ -312,7 +309,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
             if (description->type == Type_Info_Tag::POINTER) {
                 *static_cast<void**>(destination) = nullptr;
             } else if (description->type == Type_Info_Tag::FLOAT && (flags & JSON_NULL_IS_NAN)) {
-                store_float_value(description, destination, text, READ_NAN);
+                store_float_value(description, destination, given, READ_NAN);
             } else {
                 log_error("Found NULL value for non-pointer type \"%\" of field \"%\". Keeping default value instead.",
                           type_name(description), field_name);
@@ -325,7 +322,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
             Lex_Result literal = expect_and_slice(text, truth ? "true" : "false");
             if (!literal.ok) return {text, false};
             if (!has_destination) return {literal.remainder, true};
-            Prepared_Slot slot = prepare_slot(Type_Info_Tag::BOOL, description, destination, text);
+            Prepared_Slot slot = prepare_slot(Type_Info_Tag::BOOL, description, destination, given);
             if (!slot.ok) return {text, false};
             if (slot.is_generic) {
                 make_json_boolean(static_cast<JSON_Value*>(slot.value_address), truth);
@@ -337,7 +334,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
         case '"': {
             if (has_destination && description->type == Type_Info_Tag::ENUM) {
                 auto* enumeration = static_cast<const Type_Info_Enum*>(description);
-                Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, enumeration->internal_type, destination, text);
+                Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, enumeration->internal_type, destination, given);
                 if (!slot.ok) return {text, false};
                 return parse_enum_string(text, slot.value_address, enumeration);
             }
@@ -349,11 +346,11 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
             }
             if (description->type == Type_Info_Tag::FLOAT && (flags & JSON_SPECIAL_FLOAT_WORDS)) {
                 if (str.result == "NaN") {
-                    store_float_value(description, destination, text, READ_NAN);
+                    store_float_value(description, destination, given, READ_NAN);
                 } else if (str.result == "Infinity") {
-                    store_float_value(description, destination, text, std::numeric_limits<double>::infinity());
+                    store_float_value(description, destination, given, std::numeric_limits<double>::infinity());
                 } else if (str.result == "-Infinity") {
-                    store_float_value(description, destination, text, -std::numeric_limits<double>::infinity());
+                    store_float_value(description, destination, given, -std::numeric_limits<double>::infinity());
                 } else {
                     log_error("Found unsupported string value \"%\" for field \"%\" of type %.", str.result, field_name,
                               type_name(description));
@@ -361,7 +358,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
                 free_string(&str.result);
                 return {str.remainder, true};
             }
-            Prepared_Slot slot = prepare_slot(Type_Info_Tag::STRING, description, destination, text);
+            Prepared_Slot slot = prepare_slot(Type_Info_Tag::STRING, description, destination, given);
             if (!slot.ok) {
                 free_string(&str.result);
                 return {text, false};
@@ -376,7 +373,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
         case '[': {
             Prepared_Slot slot{};
             if (has_destination) {
-                slot = prepare_slot(Type_Info_Tag::ARRAY, description, destination, text);
+                slot = prepare_slot(Type_Info_Tag::ARRAY, description, destination, given);
                 if (!slot.ok) return {text, false};
             }
             if (slot.is_generic) {
@@ -390,7 +387,7 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
         case '{': {
             Prepared_Slot slot{};
             if (has_destination) {
-                slot = prepare_slot(Type_Info_Tag::STRUCT, description, destination, text);
+                slot = prepare_slot(Type_Info_Tag::STRUCT, description, destination, given);
                 if (!slot.ok) return {text, false};
             }
             if (slot.is_generic) {
@@ -408,10 +405,10 @@ Parse_Step parse_value(std::string_view text, void* destination, const Type_Info
                 is_generic_json_value_or_pointer_to_it(description)) {
                 Number_Result number = parse_json_number(text);
                 if (!number.ok) return {text, false};
-                if (has_destination && !store_float_value(description, destination, text, number.value)) return {text, false};
+                if (has_destination && !store_float_value(description, destination, given, number.value)) return {text, false};
                 return {number.remainder, true};
             }
-            Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, description, destination, text);
+            Prepared_Slot slot = prepare_slot(Type_Info_Tag::INTEGER, description, destination, given);
             if (!slot.ok) return {text, false};
             return parse_and_write_integer(static_cast<const Type_Info_Integer*>(slot.value_description), slot.value_address, text);
         }
@@ -477,8 +474,7 @@ Parse_Step parse_enum_string(std::string_view text, void* destination, const Typ
         const Type_Info_Integer* internal = description->internal_type;
         bool negative = internal->is_signed && int64_t(bits) < 0;
         uint64_t magnitude = negative ? uint64_t(0) - bits : bits;
-        String value_text = internal->is_signed ? tprint("%", int64_t(bits)) : tprint("%", bits);
-        ok = store_checked_integer(internal, destination, negative, magnitude, value_text);
+        ok = store_checked_integer(internal, destination, negative, magnitude);
     }
     free_string(&str.result);
     return {str.remainder, ok};
@@ -613,10 +609,11 @@ void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* desc
         if (member.flags & MEMBER_CONSTANT) continue;
         int64_t offset = base_offset + member.offset_in_bytes;
         String key = member_renamer ? member_renamer(&member) : member.name;
-        const Member_Offset* existing = table_find(table, key.view());
-        quol_assert(!existing, "Redeclaration of member \"%\": % (offset %) vs. % (offset %)", key, member.name, offset,
-                    existing->member->name, existing->offset_in_bytes);
-        table_add(table, key, Member_Offset{&member, offset});
+        bool found = false;
+        Member_Offset* entry = table_find_or_add(table, key, &found);
+        quol_assert(!found, "Redeclaration of member \"%\": % (offset %) vs. % (offset %)", key, member.name, offset,
+                    entry->member->name, entry->offset_in_bytes);
+        *entry = {&member, offset};
         if ((member.flags & MEMBER_USING) && member.type->type == Type_Info_Tag::STRUCT) {
             fill_member_table(table, static_cast<const Type_Info_Struct*>(member.type), member_renamer, offset);
         }
@@ -690,10 +687,11 @@ Parse_Step parse_object(std::string_view text, void* destination, const Type_Inf
     if (text[0] == '}') return {text.substr(1), true};
 
     // Records of up to six members fit the table's first storage here, on the stack.
-    Table<Member_Offset>::Entry first_storage[8];
+    using Entry = Table<Member_Offset>::Entry;
+    alignas(Entry) unsigned char first_storage[8 * sizeof(Entry)];
     Table<Member_Offset> table;
     if (description) {
-        table_init_borrowed(&table, first_storage, 8);
+        table_init_borrowed(&table, reinterpret_cast<Entry*>(first_storage), 8);
         fill_member_table(&table, description, member_renamer, 0);
     }
     Parse_Step result = read_members(text, destination, description, &table, ignore_unknown, member_renamer, flags, depth);
