@@ -36,7 +36,8 @@ void ready() {
     SetExitKey(0);  // Escape pauses instead of closing the window
     text_font = LoadFont("assets/fonts/Monocraft.otf");
     SetTextureFilter(text_font.texture, TEXTURE_FILTER_POINT);
-    if (FileExists(TextFormat("%/quol.sav", game_dir))) load_save();
+    // Without a game folder the path would point into the root folder: nothing is read there.
+    if (saving_enabled() && FileExists(TextFormat("%/quol.sav", game_dir))) load_save();
     init_night_state(ingame_hours);
     player_texture = textures_from_image_init("assets/sprites/square.png");
     init_night_system();
