@@ -25,7 +25,7 @@ RMAPI Vector2 Vector2Scale(Vector2 v, float scale) { return CLITERAL(Vector2){ v
 RMAPI float Vector2Length(Vector2 v) { return sqrtf((v.x * v.x) + (v.y * v.y)); }
 
 RMAPI Vector2 Vector2Normalize(Vector2 v) {
-    Vector2 result = { 0 };
+    Vector2 result = { 0.0f, 0.0f };
     float length = sqrtf((v.x * v.x) + (v.y * v.y));
     if (length > 0) {
         float ilength = 1.0f / length;
@@ -36,7 +36,7 @@ RMAPI Vector2 Vector2Normalize(Vector2 v) {
 }
 
 RMAPI Vector2 Vector2Lerp(Vector2 v1, Vector2 v2, float amount) {
-    Vector2 result = { 0 };
+    Vector2 result = { 0.0f, 0.0f };
     result.x = v1.x + amount * (v2.x - v1.x);
     result.y = v1.y + amount * (v2.y - v1.y);
     return result;

@@ -38,6 +38,7 @@ struct Batch {
     unsigned int program = 0;
     const int* locs = nullptr;
     int blend_mode = BLEND_ALPHA;
+    uint64_t gl_draws = 0;  // GL draw calls issued so far, for tests and benchmarks
 
     unsigned int white_texture = 0;
     unsigned int default_vertex_shader = 0;
@@ -313,6 +314,7 @@ void batch_flush() {
             const Draw_Call& call = batch.calls[i];
             if (call.vertex_count == 0) continue;
             gl.BindTexture(GL_TEXTURE_2D, call.texture);
+            ++batch.gl_draws;
             if (call.primitive == PRIMITIVE_LINES) {
                 gl.DrawArrays(GL_LINES, call.first_vertex, call.vertex_count);
             } else {
@@ -348,6 +350,8 @@ void batch_set_blend_mode(int mode) {
     apply_blend_mode(mode);
     batch.blend_mode = mode;
 }
+
+uint64_t batch_gl_draw_count() { return batch.gl_draws; }
 
 unsigned int default_texture_id() { return batch.white_texture; }
 unsigned int default_shader_id() { return batch.default_program; }
