@@ -7,9 +7,12 @@ if [ ! -f build/bench/build.ninja ]; then
   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUOL_BENCH=ON -DQUOL_TESTS=OFF >/dev/null
 fi
 cmake --build build/bench -j "$(nproc)"
+# Frame benchmarks need a display: without one they run under Xvfb.
+runner=()
+[ -n "${DISPLAY:-}" ] || runner=(xvfb-run -a -s "-screen 0 1600x900x24")
 for b in build/bench/bench/*/bench_*; do
   [ -x "$b" ] || continue
   case "$(basename "$b")" in *${1:-}*) ;; *) continue ;; esac
   echo "== $(basename "$b")"
-  (cd "$(dirname "$0")/.." && "$b")
+  "${runner[@]}" "$b"
 done
