@@ -1,16 +1,20 @@
 #include "commandline.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 extern bool skip_splash;
 extern bool debug_mode;
 
-// The process's arguments as the runtime received them, program path first.
-// OS layer: Linux reads /proc/self/cmdline (NUL-separated); Windows would use
-// CommandLineToArgvW(GetCommandLineW()).
+// The process's arguments as the runtime received them, program path first. OS layer: the C
+// runtime on Windows keeps them in __argc/__argv; on Linux they are NUL-separated in
+// /proc/self/cmdline.
 static std::vector<std::string> process_arguments() {
+#if defined(_WIN32)
+    return std::vector<std::string>(__argv, __argv + __argc);
+#else
     std::string all;
     if (std::FILE* file = std::fopen("/proc/self/cmdline", "rb")) {
         char chunk[4096];
@@ -27,6 +31,7 @@ static std::vector<std::string> process_arguments() {
         start = end + 1;
     }
     return arguments;
+#endif
 }
 
 void apply_cli_arguments(Array_View<const String> arguments) {

@@ -1,24 +1,10 @@
 #include "seed.h"
 
-#include <chrono>
-
+#include "os.h"
 #include "raylib.h"
 #include "runtime.h"
 
-#if defined(_WIN32)
-extern "C" __declspec(dllimport) unsigned long __stdcall GetCurrentProcessId(void);
-#else
-#include <unistd.h>
-#endif
-
-// OS layer: the process identifier.
-uint32_t get_pid() {
-#if defined(_WIN32)
-    return uint32_t(GetCurrentProcessId());
-#else
-    return uint32_t(getpid());
-#endif
-}
+uint32_t get_pid() { return os_process_id(); }
 
 uint64_t fmix64(uint64_t h) {
     h ^= h >> 33;
@@ -29,14 +15,8 @@ uint64_t fmix64(uint64_t h) {
     return h;
 }
 
-static uint64_t utc_millisecond_field() {
-    auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since_epoch).count();
-    return uint64_t(((ms % 1000) + 1000) % 1000);
-}
-
 uint64_t get_random_seed() {
-    uint64_t ms = utc_millisecond_field();
+    uint64_t ms = uint64_t(os_utc_milliseconds());
     // A pointer left of or above the window gives a negative coordinate: its two's complement
     // bits mix in as well as any other.
     uint64_t mx = uint64_t(int64_t(GetMouseX()));

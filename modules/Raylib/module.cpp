@@ -2,8 +2,8 @@
 
 void append_value(String_Builder* builder, Vector2 v) {
     append(builder, '{');
-    append_float_text(builder, v.x);
+    append_float_text(builder, double(v.x));
     append(builder, ", ");
-    append_float_text(builder, v.y);
+    append_float_text(builder, double(v.y));
     append(builder, '}');
 }

@@ -1,27 +1,15 @@
 #include "file_management/logs.h"
 
 #include <cstdio>
-#include <ctime>
 
 #include "file_management/dir_manager.h"
+#include "os.h"
 #include "raylib.h"
 
 // The text of steam_appid.txt, read at start-up; null when it could not be read.
 extern char* steam_appid_text;
 
 String log_path;
-
-// OS layer: the local calendar time.
-static std::tm local_calendar_now() {
-    std::time_t now = std::time(nullptr);
-    std::tm calendar{};
-#if defined(_WIN32)
-    localtime_s(&calendar, &now);
-#else
-    localtime_r(&now, &calendar);
-#endif
-    return calendar;
-}
 
 static const char* operating_system_name() {
 #if defined(_WIN32)
@@ -48,9 +36,8 @@ static String compiler_name() {
 }
 
 String get_log_filename() {
-    std::tm now = local_calendar_now();
-    return tprint("log_created_at_%_%_%_at_time_%_%", now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour,
-                  now.tm_min);
+    Os_Calendar_Time now = os_local_time();
+    return tprint("log_created_at_%_%_%_at_time_%_%", now.year, now.month, now.day, now.hour, now.minute);
 }
 
 // Binary append: the file keeps what earlier runs wrote and line feeds stay single.

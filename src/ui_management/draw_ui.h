@@ -1,5 +1,4 @@
 // The in-game clock and calendar with the date display, and the shared text drawing.
-// (The debug texts are drawn from here as well.)
 #pragma once
 
 #include <cstdint>
