@@ -73,6 +73,17 @@ TEST_F(Window, LoadFontGivesTheRealFontOrTheDefaultThatMeasures) {
               std::string::npos)
         << log;
 
+    for (std::string junk : {std::string("tiny"), std::string(200, 'x')}) {
+        std::string path = testing::TempDir() + "quol-junk.ttf";
+        std::ofstream(path) << junk;
+        testing::internal::CaptureStdout();
+        Font not_a_font = LoadFont(path.c_str());
+        log = testing::internal::GetCapturedStdout();
+        std::remove(path.c_str());
+        EXPECT_EQ(not_a_font.texture.id, GetFontDefault().texture.id);
+        EXPECT_NE(log.find("WARNING: FONT: Failed to process TTF font data\n"), std::string::npos) << log;
+    }
+
     testing::internal::CaptureStdout();
     UnloadFont(missing);  // the default font stays
     UnloadFont(dejavu);
@@ -199,8 +210,11 @@ TEST_F(Window, FramesArePacedToTheTarget) {
     }
     double elapsed = GetTime() - start;
     std::sort(times.begin(), times.end());
-    EXPECT_NEAR(times[times.size() / 2], 1.0 / 60.0, 0.004);
-    EXPECT_NEAR(elapsed, 12.0 / 60.0, 0.08);
+    // Empty frames take well under a millisecond, so these only hold when EndDrawing waits. Pacing
+    // never ends a frame early; how late a busy machine makes it is not the layer's to test.
+    EXPECT_GE(times.front(), 1.0f / 60.0f - 0.0005f);
+    EXPECT_GE(elapsed, 12.0 / 60.0 - 0.002);
+    EXPECT_LT(times[times.size() / 2], 0.25f);
     EXPECT_GT(GetFPS(), 0);
     SetTargetFPS(0);
 }
@@ -255,6 +269,35 @@ TEST_F(Window, GamepadThroughSdlVirtualJoystick) {
     SDL_JoystickDetachVirtual(device);
     frame();
     EXPECT_FALSE(IsGamepadAvailable(0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AudioDevice, MissingDeviceOnlyWarns) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStdout();
+    InitAudioDevice();
+    bool ready = IsAudioDeviceReady();
+    CloseAudioDevice();
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(ready);
+    EXPECT_EQ(log, "WARNING: AUDIO: Failed to initialize playback device\n"
+                   "WARNING: AUDIO: Device could not be closed, not currently initialized\n");
+}
+
+TEST(AudioDevice, OpensAndClosesWhereThereIsOne) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    testing::internal::CaptureStdout();
+    InitAudioDevice();
+    bool ready = IsAudioDeviceReady();
+    CloseAudioDevice();
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(ready) << log;
+    EXPECT_NE(log.find("INFO: AUDIO: Device initialized successfully\n"), std::string::npos);
+    EXPECT_NE(log.find("INFO: AUDIO: Device closed successfully\n"), std::string::npos);
+    EXPECT_FALSE(IsAudioDeviceReady());
 }
 
 }  // namespace
