@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,101 @@ TEST_F(Window, OneGlDrawPerTextureOrStateRun) {
     testing::internal::CaptureStdout();
     UnloadTexture(texture);
     testing::internal::GetCapturedStdout();
+}
+
+// The queued quads of one draw call, as (x, y) corners and uv, in the order TL, BL, BR, TR.
+std::vector<Batch_Vertex> queued_after(const std::function<void()>& draw) {
+    batch_flush();
+    draw();
+    const Batch_Vertex* vertices = nullptr;
+    int count = batch_pending_vertices(&vertices);
+    std::vector<Batch_Vertex> result(vertices, vertices + count);
+    batch_flush();
+    return result;
+}
+
+void expect_corner(const Batch_Vertex& v, float x, float y) {
+    EXPECT_NEAR(v.x, x, 1e-3f);
+    EXPECT_NEAR(v.y, y, 1e-3f);
+}
+
+TEST_F(Window, TexturedQuadCornersAndTextureCoordinates) {
+    Texture2D texture = {7, 4, 2, 1, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8};  // only its size matters here
+    auto quad = [&](Rectangle source, Rectangle dest, float rotation) {
+        return queued_after([&] { DrawTexturePro(texture, source, dest, {20, 10}, rotation, WHITE); });
+    };
+    BeginDrawing();
+    auto q = quad({1, 0, 2, 2}, {100, 50, 40, 20}, 0);
+    ASSERT_EQ(q.size(), 4u);
+    expect_corner(q[0], 80, 40);
+    expect_corner(q[1], 80, 60);
+    expect_corner(q[2], 120, 60);
+    expect_corner(q[3], 120, 40);
+    EXPECT_FLOAT_EQ(q[0].u, 0.25f);
+    EXPECT_FLOAT_EQ(q[2].u, 0.75f);
+    EXPECT_FLOAT_EQ(q[0].v, 0);
+    EXPECT_FLOAT_EQ(q[2].v, 1);
+
+    q = quad({1, 0, 2, 2}, {100, 50, 40, 20}, 90);
+    expect_corner(q[0], 110, 30);
+    expect_corner(q[1], 90, 30);
+    expect_corner(q[2], 90, 70);
+    expect_corner(q[3], 110, 70);
+    q = quad({1, 0, 2, 2}, {100, 50, 40, 20}, 30);
+    expect_corner(q[0], 87.6795f, 31.3397f);
+    expect_corner(q[1], 77.6795f, 48.6603f);
+    expect_corner(q[2], 112.3205f, 68.6603f);
+    expect_corner(q[3], 122.3205f, 51.3397f);
+
+    q = quad({1, 0, -2, 2}, {100, 50, 40, 20}, 0);  // negative source width flips u
+    EXPECT_FLOAT_EQ(q[0].u, 0.75f);
+    EXPECT_FLOAT_EQ(q[3].u, 0.25f);
+    q = quad({1, 0, 2, -2}, {100, 50, 40, 20}, 0);  // negative source height flips v
+    EXPECT_FLOAT_EQ(q[0].v, 1);
+    EXPECT_FLOAT_EQ(q[1].v, 0);
+    q = quad({1, 0, 2, 2}, {100, 50, -40, -20}, 0);  // negative destination size: same quad
+    expect_corner(q[0], 80, 40);
+    expect_corner(q[2], 120, 60);
+    EndDrawing();
+}
+
+TEST_F(Window, TextQuadsFollowThePenWithoutRounding) {
+    testing::internal::CaptureStdout();
+    Font dejavu = LoadFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    testing::internal::GetCapturedStdout();
+    BeginDrawing();
+    auto q = queued_after([&] { DrawTextEx(dejavu, "Play", {700, 400}, 80, 5, WHITE); });
+    ASSERT_EQ(q.size(), 16u);
+    float expected[4][4] = {{695, 750, 400, 472.5f}, {740, 770, 400, 472.5f}, {760, 815, 412.5f, 475},
+                            {802.5f, 862.5f, 412.5f, 487.5f}};
+    for (int glyph = 0; glyph < 4; ++glyph) {
+        expect_corner(q[glyph * 4 + 0], expected[glyph][0], expected[glyph][2]);
+        expect_corner(q[glyph * 4 + 2], expected[glyph][1], expected[glyph][3]);
+    }
+    EXPECT_NEAR(q[0].u, 0.054688f, 1e-5f);
+    EXPECT_NEAR(q[2].u, 0.097656f, 1e-5f);
+    EXPECT_NEAR(q[0].v, 0.3125f, 1e-5f);
+    EXPECT_NEAR(q[2].v, 0.425781f, 1e-5f);
+
+    q = queued_after([&] { DrawTextEx(dejavu, "P", {700.3f, 400.7f}, 32, 0, WHITE); });
+    expect_corner(q[0], 698.3f, 400.7f);
+    expect_corner(q[2], 720.3f, 429.7f);
+    EndDrawing();
+    testing::internal::CaptureStdout();
+    UnloadFont(dejavu);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(Window, RectangleOutlineQuads) {
+    BeginDrawing();
+    auto q = queued_after([] { DrawRectangleLinesEx({700, 400, 160, 80}, 2, WHITE); });
+    ASSERT_EQ(q.size(), 16u);
+    float expected[4][4] = {{700, 860, 400, 402}, {700, 860, 478, 480}, {700, 702, 402, 478}, {858, 860, 402, 478}};
+    for (int side = 0; side < 4; ++side) {
+        expect_corner(q[side * 4 + 0], expected[side][0], expected[side][2]);
+        expect_corner(q[side * 4 + 2], expected[side][1], expected[side][3]);
+    }
+    EndDrawing();
 }
 
 TEST_F(Window, FramesArePacedToTheTarget) {
