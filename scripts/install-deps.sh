@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   rapidjson-dev nlohmann-json3-dev
   # headless window tests and screenshots
-  xvfb xauth xdotool imagemagick x11-apps
+  xvfb xauth xdotool imagemagick x11-apps python3
   libgl1 libgl1-mesa-dri
   # fonts the assets are made from
   fonts-dejavu-core fonts-freefont-otf

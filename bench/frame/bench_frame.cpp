@@ -3,9 +3,14 @@
 // inside a 2-D camera. Needs a display (scripts/bench.sh uses Xvfb when there is none).
 //   bench_frame [frames] [--no-msaa]
 #include "raylib.h"
+#if __has_include("rl_internal.h")  // our own layer counts its GL draws; an installed raylib does not
 #include "rl_internal.h"
+#else
+static uint64_t batch_gl_draw_count() { return 0; }
+#endif
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

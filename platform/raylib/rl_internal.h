@@ -35,6 +35,7 @@ void batch_set_modelview(const Mat4& modelview);
 void batch_set_shader(unsigned int program, const int* locs);
 void batch_set_blend_mode(int mode);
 uint64_t batch_gl_draw_count();                  // GL draw calls issued since start
+int batch_pending_vertices(const Batch_Vertex** vertices);  // queued, not yet drawn
 unsigned int default_texture_id();               // 1x1 white
 unsigned int default_shader_id();
 int* default_shader_locs();

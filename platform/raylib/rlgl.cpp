@@ -353,6 +353,11 @@ void batch_set_blend_mode(int mode) {
 
 uint64_t batch_gl_draw_count() { return batch.gl_draws; }
 
+int batch_pending_vertices(const Batch_Vertex** vertices) {
+    *vertices = batch.vertices.data();
+    return batch.vertex_count;
+}
+
 unsigned int default_texture_id() { return batch.white_texture; }
 unsigned int default_shader_id() { return batch.default_program; }
 int* default_shader_locs() { return batch.default_locs; }

@@ -32,7 +32,8 @@ void free_glyphs(GlyphInfo* glyphs, int count) {
 GlyphInfo* load_glyphs(const unsigned char* data, int font_size, const int* codepoints, int requested, int* count) {
     *count = 0;
     stbtt_fontinfo info;
-    if (!stbtt_InitFont(&info, data, stbtt_GetFontOffsetForIndex(data, 0))) {
+    int offset = stbtt_GetFontOffsetForIndex(data, 0);  // -1 when the data is no font at all
+    if (offset < 0 || !stbtt_InitFont(&info, data, offset)) {
         TraceLog(LOG_WARNING, "FONT: Failed to process TTF font data");
         return nullptr;
     }
@@ -152,7 +153,10 @@ Image gen_font_atlas(GlyphInfo* glyphs, Rectangle** recs, int glyph_count, int f
 bool load_font_from_memory(const unsigned char* data, std::size_t size, int font_size, const int* codepoints,
                            int codepoint_count, Font* font) {
     *font = Font{};
-    if (!data || size == 0) return false;
+    if (!data || size < 12) {  // not even a table directory
+        TraceLog(LOG_WARNING, "FONT: Failed to process TTF font data");
+        return false;
+    }
     int count = 0;
     GlyphInfo* glyphs = load_glyphs(data, font_size, codepoints, codepoint_count, &count);
     if (!glyphs || count == 0) {
@@ -241,7 +245,9 @@ void UnloadFont(Font font) {
 }
 
 Vector2 MeasureTextEx(Font font, const char* text, float fontSize, float spacing) {
-    if (font.texture.id == 0 || !text || !text[0] || font.baseSize == 0) return {0.0f, 0.0f};
+    if (font.texture.id == 0 || !text || !text[0] || font.baseSize == 0 || font.glyphCount <= 0 || !font.glyphs ||
+        !font.recs)
+        return {0.0f, 0.0f};
     float scale = fontSize / static_cast<float>(font.baseSize);
     int line_width = 0, widest = 0;
     int line_glyphs = 0, most_glyphs = 0;
@@ -271,7 +277,7 @@ Vector2 MeasureTextEx(Font font, const char* text, float fontSize, float spacing
 void DrawTextEx(Font font, const char* text, Vector2 position, float fontSize, float spacing, Color tint) {
     if (!text) return;
     if (font.texture.id == 0) font = GetFontDefault();
-    if (font.texture.id == 0 || font.baseSize == 0) return;
+    if (font.texture.id == 0 || font.baseSize == 0 || font.glyphCount <= 0 || !font.glyphs || !font.recs) return;
     float scale = fontSize / static_cast<float>(font.baseSize);
     float pen_x = 0.0f, pen_y = 0.0f;
     auto padding = static_cast<float>(font.glyphPadding);

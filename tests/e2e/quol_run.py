@@ -109,7 +109,7 @@ class Game:
     """One run of the game in a window session of the platform's harness (tests/window/harness.py),
     with a home folder of its own and an empty logs folder. Use as a context manager."""
 
-    def __init__(self, quol, source_dir, args=(), timeout=45):
+    def __init__(self, quol, source_dir, args=(), timeout=80):
         self.quol = quol
         self.source_dir = source_dir
         self.args = list(args)
@@ -171,14 +171,16 @@ class Game:
         return self.session.process
 
     # -- input -----------------------------------------------------------------------------------
-    def key(self, name, hold=0.1):
+    # Holds are long enough to span a frame even when a loaded machine stretches frames well
+    # past 1/60 s: a press that starts and ends within one frame is never seen.
+    def key(self, name, hold=0.25):
         self.session.key_hold(name, hold)
 
-    def move_mouse(self, x, y, settle=0.1):
+    def move_mouse(self, x, y, settle=0.2):
         self.session.mouse_move(x, y)
         time.sleep(settle)  # the cursor box follows the pointer a frame late
 
-    def click(self, x, y, hold=0.1):
+    def click(self, x, y, hold=0.25):
         self.move_mouse(x, y)
         self.session.click(x, y, seconds=hold)
 

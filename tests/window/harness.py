@@ -155,7 +155,7 @@ def stop_process(process, grace=3.0):
 
 
 class Window_Session:
-    def __init__(self, program, args=(), files=(), timeout=15.0, env=None):
+    def __init__(self, program, args=(), files=(), timeout=30.0, env=None):
         self.program = os.path.abspath(program)
         self.args = list(args)
         self.files = list(files)

@@ -82,8 +82,9 @@ def test_input(probe):
 
         start = len(session.output)
         session.key_hold("c", 0.15)
-        mark = session.wait_for_output(r"c_down 0", start=start + 1)
-        session.wait_for_output(r"^frame ", start=mark + 2)
+        held = session.wait_for_output(r"c_down 1", start=start)
+        released = session.wait_for_output(r"c_down 0", start=held)
+        session.wait_for_output(r"^frame ", start=released + 2)
         pressed = [v[0] for v in frames(session, start, "c_pressed")]
         down = [v[0] for v in frames(session, start, "c_down")]
         check(pressed.count("1") == 1, "IsKeyPressed(C) was true in %d frames" % pressed.count("1"))
