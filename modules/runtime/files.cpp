@@ -22,7 +22,7 @@ File_Contents read_entire_file(std::string_view path) {
     int code = errno;
     fclose(file);
     if (read_failed) {
-        log_error("Could not read file \"%\": code %, %", path, code, strerror(code));
+        log_info("Read of '%' failed: code %, '%'.\n", path, code, strerror(code));
         return result;
     }
     result.text = builder_to_string(&builder);

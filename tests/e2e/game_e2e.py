@@ -241,6 +241,32 @@ def test_menu_returns_to_the_main_menu_and_play_again_is_immediate(quol, source)
         check_log(game, game.home, seeds=1)
 
 
+def green_text_left_edge(screen):
+    """The leftmost column of "Hello, Sailor", which sits at the world origin."""
+    for x in range(0, 1600, 2):
+        if screen.count(x, 300, x + 2, 700, is_green) > 0:
+            return x
+    return None
+
+
+def test_holding_d_walks_right_and_the_camera_follows(quol, source):
+    with Game(quol, source, ["--skip-splash-screen"]) as game:
+        enter_game(game)
+        time.sleep(0.5)  # let the camera settle on the player
+        before = green_text_left_edge(game.screen())
+        check(before is not None, "no world text before walking")
+        game.key("d", hold=0.8)
+        time.sleep(0.8)
+        after = green_text_left_edge(game.screen())
+        # The camera keeps the player centred, so the world text slides left by the distance walked.
+        check(after is None or after < before - 100, f"the world text moved from x {before} to {after}")
+        game.request_close()
+        quit_and_check(game)
+        own_lines = [line for line in game.session.output if not line.startswith(("INFO:", "WARNING:"))]
+        check(not any("steam" in line.lower() for line in own_lines),
+              f"a run without a Steam client printed a Steam line: {own_lines}")
+
+
 def test_close_request_while_paused_shuts_down(quol, source):
     with Game(quol, source, ["--skip-splash-screen"]) as game:
         enter_game(game)

@@ -17,7 +17,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from harness import Test_Failure, Window_Session  # noqa: E402
 
 WIDTH, HEIGHT = 1600, 900
-GAME_FILES = ["assets", "shaders", "icon.png", "version.txt", "steam_appid.txt"]
+GAME_FILES = ["assets", "shaders", "data", "icon.png", "version.txt", "steam_appid.txt"]
 
 
 Failure = Test_Failure
