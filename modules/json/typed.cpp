@@ -67,6 +67,15 @@ int64_t type_alignment(const Type_Info* info) {
 
 const double READ_NAN = std::bit_cast<double>(uint64_t(0x7FFFFFFFFFFFFFFF));
 
+// The nearest float32, as the hardware rounds; beyond the float32 range an infinity, spelled
+// out because the language leaves such a conversion undefined.
+float to_float32(double value) {
+    constexpr double overflow = 0x1.ffffffp127;  // halfway past the largest float32: rounds up
+    if (value >= overflow) return std::numeric_limits<float>::infinity();
+    if (value <= -overflow) return -std::numeric_limits<float>::infinity();
+    return float(value);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -207,7 +216,7 @@ bool store_float_value(const Type_Info* description, void* destination, std::str
     if (slot.is_generic) {
         make_json_number(static_cast<JSON_Value*>(slot.value_address), value);
     } else if (slot.value_description->runtime_size == 4) {
-        *static_cast<float*>(slot.value_address) = float(value);
+        *static_cast<float*>(slot.value_address) = to_float32(value);
     } else {
         quol_assert(slot.value_description->runtime_size == 8, "Unsupported float size %", slot.value_description->runtime_size);
         *static_cast<double*>(slot.value_address) = value;

@@ -211,6 +211,17 @@ TEST(JsonTypedScalars, SpecialFloatWords) {
     EXPECT_EQ(log.errors.back(), "Cannot parse STRING value into type \"float32\". Remaining input is:  \"NaN\"}…");
 }
 
+TEST(JsonTypedScalars, FloatsBeyondTheirRange) {
+    Scalars s{};
+    EXPECT_TRUE(read_value("{\"f32\": 1e39, \"f64\": -1e400}", &s).ok);
+    EXPECT_EQ(s.f32, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(s.f64, -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(read_value("{\"f32\": -3.4028235e38}", &s).ok);
+    EXPECT_EQ(s.f32, -std::numeric_limits<float>::max());
+    EXPECT_TRUE(read_value("{\"f32\": 1e-50}", &s).ok);
+    EXPECT_EQ(s.f32, 0.0f);
+}
+
 TEST(JsonTypedScalars, IntegerRangesAndForms) {
     Log_Capture log;
     Scalars s{};
