@@ -305,6 +305,9 @@ typedef enum {
     SHADER_LOC_MAP_BRDF
 } ShaderLocationIndex;
 
+#define SHADER_LOC_MAP_DIFFUSE      SHADER_LOC_MAP_ALBEDO
+#define SHADER_LOC_MAP_SPECULAR     SHADER_LOC_MAP_METALNESS
+
 typedef enum {
     SHADER_UNIFORM_FLOAT = 0,
     SHADER_UNIFORM_VEC2,

@@ -71,8 +71,8 @@ TEST(Logger, ErrorsGoToStandardErrorOthersToStandardOutput) {
     testing::internal::CaptureStderr();
     log_message("plain");
     log_message("already ends\n");
-    log_message("bad", LOG_ERROR);
-    log_message("hidden", LOG_VERBOSE_ONLY);
+    log_message("bad", LOG_FLAG_ERROR);
+    log_message("hidden", LOG_FLAG_VERBOSE_ONLY);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "bad\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "plain\nalready ends\n");
 }

@@ -1,0 +1,51 @@
+// The few operating-system services the game needs, behind plain functions so that the game
+// itself never includes a system header. Each concern lives in its own source file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The user's profile folder: USERPROFILE when it is set and not empty, otherwise HOME when it is
+// set and not empty, otherwise the empty string. The value is returned as the system gives it
+// (backslashes on Windows are kept).
+std::string os_profile_folder();
+
+// The identifier of the running process.
+uint32_t os_process_id();
+
+// A monotonic clock reading as a signed count of femtoseconds (10^-15 s) since an arbitrary
+// origin that stays fixed for the life of the process. 128 bits keep the count exact for any
+// counter frequency; a compiler without __int128 needs a two-word replacement here.
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef __int128 Os_Femtoseconds;
+#else
+#error "Os_Femtoseconds needs a 128-bit integer type on this compiler"
+#endif
+inline constexpr int64_t OS_FEMTOSECONDS_PER_SECOND = 1000000000000000;
+Os_Femtoseconds os_monotonic_femtoseconds();
+
+// A wall-clock time broken into calendar fields.
+struct Os_Calendar_Time {
+    int year;         // e.g. 2026
+    int month;        // 1..12
+    int day;          // 1..31
+    int hour;         // 0..23
+    int minute;       // 0..59
+    int second;       // 0..60 (leap second)
+    int millisecond;  // 0..999
+};
+
+// The current wall-clock time in UTC.
+Os_Calendar_Time os_utc_time();
+// The millisecond field (0..999) of the current wall-clock time in UTC, not a count since 1970.
+int os_utc_milliseconds();
+// The current wall-clock time converted to the local calendar (time zone and daylight saving).
+Os_Calendar_Time os_local_time();
+
+// Sleeping blocks the calling thread for at least the given time; zero or less returns at once.
+void os_sleep_milliseconds(int64_t milliseconds);
+void os_sleep_seconds(double seconds);
+
+// The process's arguments as it received them, program path first.
+std::vector<std::string> os_command_line();

@@ -1,0 +1,170 @@
+// Window and GL context over SDL2: InitWindow, CloseWindow, flags, icon, screen size.
+#include "gl_functions.h"
+#include "rl_internal.h"
+
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+Core_Window core_window;
+
+namespace {
+
+unsigned int pending_flags = 0;
+
+void set_context_attributes(bool multisample) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, multisample ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
+}
+
+// Creates window and context; a display that cannot give 4x MSAA gets none, silently.
+bool create_window_and_context(int width, int height, const char* title) {
+    Uint32 window_flags = SDL_WINDOW_OPENGL;
+    if (!(core_window.flags & FLAG_WINDOW_HIDDEN)) window_flags |= SDL_WINDOW_SHOWN;
+    if (core_window.flags & FLAG_WINDOW_RESIZABLE) window_flags |= SDL_WINDOW_RESIZABLE;
+    if (core_window.flags & FLAG_WINDOW_UNDECORATED) window_flags |= SDL_WINDOW_BORDERLESS;
+
+    bool multisample = (core_window.flags & FLAG_MSAA_4X_HINT) != 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        set_context_attributes(multisample);
+        core_window.handle = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                              width, height, window_flags);
+        if (core_window.handle) {
+            core_window.context = SDL_GL_CreateContext(core_window.handle);
+            if (core_window.context) return true;
+            SDL_DestroyWindow(core_window.handle);
+            core_window.handle = nullptr;
+        }
+        if (!multisample) break;
+        multisample = false;
+    }
+    TraceLog(LOG_WARNING, "GLFW: Failed to initialize Window: %s", SDL_GetError());
+    return false;
+}
+
+void log_display_info() {
+    TraceLog(LOG_INFO, "DISPLAY: Device initialized successfully");
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) == 0)
+        TraceLog(LOG_INFO, "    > Display size: %i x %i", mode.w, mode.h);
+    TraceLog(LOG_INFO, "    > Screen size:  %i x %i", core_window.width, core_window.height);
+    TraceLog(LOG_INFO, "    > Render size:  %i x %i", core_window.width, core_window.height);
+    TraceLog(LOG_INFO, "    > Viewport offsets: %i, %i", 0, 0);
+}
+
+void log_gl_info() {
+    auto text = [](GLenum name) {
+        const GLubyte* value = gl.GetString(name);
+        return value ? reinterpret_cast<const char*>(value) : "";
+    };
+    TraceLog(LOG_INFO, "GL: OpenGL device information:");
+    TraceLog(LOG_INFO, "    > Vendor:   %s", text(GL_VENDOR));
+    TraceLog(LOG_INFO, "    > Renderer: %s", text(GL_RENDERER));
+    TraceLog(LOG_INFO, "    > Version:  %s", text(GL_VERSION));
+    TraceLog(LOG_INFO, "    > GLSL:     %s", text(GL_SHADING_LANGUAGE_VERSION));
+}
+
+void release_platform() {
+    if (core_window.context) SDL_GL_DeleteContext(core_window.context);
+    if (core_window.handle) SDL_DestroyWindow(core_window.handle);
+    core_window.context = nullptr;
+    core_window.handle = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK | SDL_INIT_EVENTS);
+}
+
+}  // namespace
+
+void SetConfigFlags(unsigned int flags) { pending_flags |= flags; }
+
+void InitWindow(int width, int height, const char* title) {
+    if (core_window.ready) return;
+    TraceLog(LOG_INFO, "Initializing raylib %s", RAYLIB_VERSION);
+    TraceLog(LOG_INFO, "Platform backend: DESKTOP (SDL)");
+    core_window.flags = pending_flags;
+    core_window.width = width;
+    core_window.height = height;
+    core_window.should_close = false;
+
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) {
+        TraceLog(LOG_WARNING, "GLFW: Failed to initialize GLFW: %s", SDL_GetError());
+        TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
+        return;
+    }
+    core_window.timer_base = SDL_GetPerformanceCounter();
+    if (core_window.flags & FLAG_MSAA_4X_HINT) TraceLog(LOG_INFO, "DISPLAY: Trying to enable MSAA x4");
+    if (!create_window_and_context(width, height, title)) {
+        release_platform();
+        TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
+        return;
+    }
+    SDL_GL_MakeCurrent(core_window.handle, core_window.context);
+    SDL_GL_SetSwapInterval((core_window.flags & FLAG_VSYNC_HINT) ? 1 : 0);
+    SDL_GL_GetDrawableSize(core_window.handle, &core_window.width, &core_window.height);
+    log_display_info();
+
+    if (!load_gl_functions()) {
+        release_platform();
+        TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
+        return;
+    }
+    log_gl_info();
+    if (!batch_init(core_window.width, core_window.height)) {
+        release_platform();
+        TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
+        return;
+    }
+    input_init();
+    core_window.ready = true;
+
+    load_default_font();
+    std::error_code error;
+    TraceLog(LOG_INFO, "SYSTEM: Working Directory: %s", std::filesystem::current_path(error).string().c_str());
+    random_seed(static_cast<uint64_t>(std::time(nullptr)));
+
+    core_timing = Core_Timing{GetTime(), 0.0, 0.0, 0.0, core_timing.target};
+}
+
+void CloseWindow(void) {
+    if (!core_window.ready) return;
+    unload_default_font();
+    batch_shutdown();
+    input_shutdown();
+    release_platform();
+    core_window.ready = false;
+    core_window.should_close = false;
+    TraceLog(LOG_INFO, "Window closed successfully");
+}
+
+bool window_ready() { return core_window.ready; }
+
+bool WindowShouldClose(void) { return core_window.ready ? core_window.should_close : true; }
+
+void SetExitKey(int key) { core_window.exit_key = key; }
+
+int GetScreenWidth(void) { return core_window.width; }
+int GetScreenHeight(void) { return core_window.height; }
+
+void SetWindowIcon(Image image) {
+    if (!core_window.ready) return;
+    if (!image.data) return;  // the default icon stays
+    if (image.format != PIXELFORMAT_UNCOMPRESSED_R8G8B8A8) {
+        TraceLog(LOG_WARNING, "GLFW: Window icon image must be in R8G8B8A8 pixel format");
+        return;
+    }
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(image.data, image.width, image.height, 32,
+                                                           image.width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!icon) return;
+    SDL_SetWindowIcon(core_window.handle, icon);
+    SDL_FreeSurface(icon);
+}

@@ -1,0 +1,136 @@
+// File helpers with the library's trace lines: existence tests, directories, text files, hashing.
+#include "rl_internal.h"
+#include "sha256_variant.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+const char* file_extension(const char* file_name) {
+    if (!file_name) return nullptr;
+    const char* dot = std::strrchr(file_name, '.');
+    if (!dot || dot == file_name) return nullptr;
+    const char* slash = std::strpbrk(dot, "/\\");
+    return slash ? nullptr : dot;
+}
+
+unsigned char* load_file_data(const char* file_name, int* size) {
+    *size = 0;
+    if (!file_name) {
+        TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(file_name, "rb");
+    if (!file) {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open file", file_name);
+        return nullptr;
+    }
+    unsigned char* data = nullptr;
+    std::fseek(file, 0, SEEK_END);
+    long length = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    if (length > 0 && length <= 0x7fffffff) {
+        data = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(length)));
+        std::size_t count = data ? std::fread(data, 1, static_cast<std::size_t>(length), file) : 0;
+        *size = static_cast<int>(count);
+        if (count != static_cast<std::size_t>(length)) {
+            TraceLog(LOG_WARNING, "FILEIO: [%s] File partially loaded (%i bytes out of %i)", file_name,
+                     static_cast<int>(count), static_cast<int>(length));
+        } else {
+            TraceLog(LOG_INFO, "FILEIO: [%s] File loaded successfully", file_name);
+        }
+    } else {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to read file", file_name);
+    }
+    std::fclose(file);
+    if (data && *size == 0) {
+        std::free(data);
+        data = nullptr;
+    }
+    return data;
+}
+
+// True for directories too, as the library's access() test is.
+bool FileExists(const char* fileName) {
+    if (!fileName) return false;
+    std::error_code error;
+    return fs::exists(fileName, error);
+}
+
+bool DirectoryExists(const char* dirPath) {
+    if (!dirPath) return false;
+    std::error_code error;
+    return fs::is_directory(dirPath, error);
+}
+
+// Creates every missing parent; 0 on success or when the directory is already there.
+int MakeDirectory(const char* dirPath) {
+    if (!dirPath || !dirPath[0]) return -1;
+    std::error_code error;
+    if (fs::is_directory(dirPath, error)) return 0;
+    fs::create_directories(dirPath, error);
+    return fs::is_directory(dirPath, error) ? 0 : -1;
+}
+
+char* LoadFileText(const char* fileName) {
+    if (!fileName) {
+        TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(fileName, "rt");
+    if (!file) {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open text file", fileName);
+        return nullptr;
+    }
+    char* text = nullptr;
+    std::fseek(file, 0, SEEK_END);
+    long length = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    if (length > 0) {
+        text = static_cast<char*>(std::malloc(static_cast<std::size_t>(length) + 1));
+        if (text) {
+            // Text mode may translate line ends and read fewer bytes than the file holds.
+            std::size_t count = std::fread(text, 1, static_cast<std::size_t>(length), file);
+            text[count] = '\0';
+            TraceLog(LOG_INFO, "FILEIO: [%s] Text file loaded successfully", fileName);
+        }
+    } else {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to read text file", fileName);
+    }
+    std::fclose(file);
+    return text;
+}
+
+void UnloadFileText(char* text) { std::free(text); }
+
+bool SaveFileText(const char* fileName, const char* text) {
+    if (!fileName) {
+        TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
+        return false;
+    }
+    std::FILE* file = std::fopen(fileName, "wt");
+    if (!file) {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open text file", fileName);
+        return false;
+    }
+    int count = std::fprintf(file, "%s", text ? text : "");
+    bool closed = std::fclose(file) == 0;
+    if (count < 0 || !closed) {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to write text file", fileName);
+    } else {
+        TraceLog(LOG_INFO, "FILEIO: [%s] Text file saved successfully", fileName);
+    }
+    return closed;
+}
+
+unsigned int* ComputeSHA256(unsigned char* data, int dataSize) {
+    static unsigned int words[8];  // shared by every caller, as in the library
+    uint32_t result[8];
+    sha256_variant_words(data, (data && dataSize > 0) ? dataSize : 0, result);
+    for (int i = 0; i < 8; ++i) words[i] = result[i];
+    return words;
+}
