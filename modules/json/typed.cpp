@@ -612,7 +612,7 @@ Parse_Step parse_array(std::string_view text, void* destination, const Type_Info
 // ---------------------------------------------------------------------------------------------
 // Reading: objects.
 
-void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
+void fill_member_table(Hash_Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
                        int64_t base_offset) {
     for (const Type_Info_Struct_Member& member : description->members) {
         if (member.flags & MEMBER_CONSTANT) continue;
@@ -632,7 +632,7 @@ void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* desc
 namespace {
 
 Parse_Step read_members(std::string_view text, void* destination, const Type_Info_Struct* description,
-                        const Table<Member_Offset>* table, bool ignore_unknown, Member_Renamer member_renamer,
+                        const Hash_Table<Member_Offset>* table, bool ignore_unknown, Member_Renamer member_renamer,
                         uint64_t flags, int64_t depth) {
     for (;;) {
         if (text.empty() || text[0] != '"') return {text, false};
@@ -696,9 +696,9 @@ Parse_Step parse_object(std::string_view text, void* destination, const Type_Inf
     if (text[0] == '}') return {text.substr(1), true};
 
     // Records of up to six members fit the table's first storage here, on the stack.
-    using Entry = Table<Member_Offset>::Entry;
+    using Entry = Hash_Table<Member_Offset>::Entry;
     alignas(Entry) unsigned char first_storage[8 * sizeof(Entry)];
-    Table<Member_Offset> table;
+    Hash_Table<Member_Offset> table;
     if (description) {
         table_init_borrowed(&table, reinterpret_cast<Entry*>(first_storage), 8);
         fill_member_table(&table, description, member_renamer, 0);

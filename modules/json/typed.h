@@ -86,7 +86,7 @@ struct Member_Offset {
     const Type_Info_Struct_Member* member;
     int64_t offset_in_bytes;
 };
-void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
+void fill_member_table(Hash_Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
                        int64_t base_offset);
 
 template <typename T>

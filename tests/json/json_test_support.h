@@ -16,7 +16,7 @@ struct Log_Capture {
     Log_Capture() : saved(context.logger), saved_data(context.logger_data) {
         context.logger = [](std::string_view message, Log_Flags flags, void* data) {
             auto* self = static_cast<Log_Capture*>(data);
-            (flags & LOG_ERROR ? self->errors : self->infos).emplace_back(message);
+            (flags & LOG_FLAG_ERROR ? self->errors : self->infos).emplace_back(message);
         };
         context.logger_data = this;
     }

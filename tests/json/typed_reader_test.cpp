@@ -26,8 +26,8 @@ struct Generic_Slots {
 };
 DESCRIBE_STRUCT(Generic_Slots, value, pointer);
 
-enum class Shade : uint8_t { RED = 1, GREEN = 2, BLUE = 200 };
-DESCRIBE_ENUM(Shade, RED, GREEN, BLUE);
+enum class Shade : uint8_t { ROSE = 1, MINT = 2, NAVY = 200 };
+DESCRIBE_ENUM(Shade, ROSE, MINT, NAVY);
 
 enum Mode : uint16_t { MODE_A = 1, MODE_B = 4 };
 DESCRIBE_FLAGS_ENUM(Mode, MODE_A, MODE_B);
@@ -293,10 +293,10 @@ TEST(JsonTypedScalars, PointersAndGenericSlots) {
 
 TEST(JsonTypedEnums, NamesQualifiersAndNumbers) {
     Log_Capture log;
-    for (std::string_view name : {"\"RED\"", "\" RED \"", "\".RED\"", "\"Shade.RED\"", "\"\\u0052ED\"", "1"}) {
-        Shade shade = Shade::GREEN;
+    for (std::string_view name : {"\"ROSE\"", "\" ROSE \"", "\".ROSE\"", "\"Shade.ROSE\"", "\"\\u0052OSE\"", "1"}) {
+        Shade shade = Shade::MINT;
         EXPECT_TRUE(parse_value(name, &shade, type_of<Shade>(), true, {}, rename_by_note, 1).ok) << name;
-        EXPECT_EQ(shade, Shade::RED) << name;
+        EXPECT_EQ(shade, Shade::ROSE) << name;
     }
     Enum_Record e{};
     EXPECT_TRUE(read_value("{\"signed_shade\": \"DARK\", \"mode\": \" MODE_A | Mode.MODE_B \"}", &e).ok);
@@ -316,13 +316,13 @@ TEST(JsonTypedEnums, Failures) {
         return "Enum \"" + std::string(enumeration) + "\" does not contain a member named \"" + std::string(name) + "\".";
     };
     expect_failures<Enum_Record>({
-        {"{\"shade\": \"red\"}", "}", no_member("Shade", "red")},
+        {"{\"shade\": \"rose\"}", "}", no_member("Shade", "rose")},
         {"{\"shade\": \"Shade.\"}", "}", no_member("Shade", "")},
-        {"{\"shade\": \"shade.RED\"}", "}", no_member("Shade", "shade.RED")},
+        {"{\"shade\": \"shade.ROSE\"}", "}", no_member("Shade", "shade.ROSE")},
         {"{\"shade\": 300}", "}", "The value '300' is out of range. (It must be between 0 and 255.)"},
         {"{\"mode\": \"MODE_A|\"}", "}", no_member("Mode", "")},
         {"{\"mode\": \"\"}", "}", no_member("Mode", "")},
-        {"{\"shade\": \"RED", "\"RED", ""},
+        {"{\"shade\": \"ROSE", "\"ROSE", ""},
     });
     Log_Capture log;
     Mode mode = MODE_B;

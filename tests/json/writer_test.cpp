@@ -72,8 +72,8 @@ struct Specials {
 };
 DESCRIBE_STRUCT(Specials, f, d);
 
-enum class Color : uint8_t { RED = 1, GREEN = 2, CRIMSON = 1 };
-DESCRIBE_ENUM(Color, RED, GREEN, CRIMSON);
+enum class Paint : uint8_t { SCARLET = 1, OLIVE = 2, CRIMSON = 1 };
+DESCRIBE_ENUM(Paint, SCARLET, OLIVE, CRIMSON);
 
 enum Access : uint32_t { NO_ACCESS = 0, READ = 1, WRITE = 2, READ_WRITE = 3, EXEC = 4 };
 DESCRIBE_FLAGS_ENUM(Access, NO_ACCESS, READ, WRITE, READ_WRITE, EXEC);
@@ -82,7 +82,7 @@ enum Bits : uint16_t { LOW = 1, HIGH = 4 };
 DESCRIBE_FLAGS_ENUM(Bits, LOW, HIGH);
 
 struct Enums {
-    Color color;
+    Paint color;
     Access access;
     Bits bits;
 };
@@ -229,13 +229,13 @@ TEST(JsonWriterNumbers, IntegersInFullAtEveryWidth) {
 }
 
 TEST(JsonWriterNumbers, EnumerationText) {
-    EXPECT_EQ(write(Enums{Color::RED, Access(READ | EXEC), Bits(0)}, ""),
-              "{\"color\": \"RED\",\"access\": \"READ | EXEC\",\"bits\": \"0\"}");
-    EXPECT_EQ(write(Enums{Color(7), NO_ACCESS, Bits(LOW | 8)}, ""),
+    EXPECT_EQ(write(Enums{Paint::SCARLET, Access(READ | EXEC), Bits(0)}, ""),
+              "{\"color\": \"SCARLET\",\"access\": \"READ | EXEC\",\"bits\": \"0\"}");
+    EXPECT_EQ(write(Enums{Paint(7), NO_ACCESS, Bits(LOW | 8)}, ""),
               "{\"color\": \"(enum out of range: 7)\",\"access\": \"NO_ACCESS\",\"bits\": \"LOW | 0x8\"}");
     // READ_WRITE adds no bit once READ and WRITE are named.
-    EXPECT_EQ(write(Enums{Color::GREEN, Access(READ | WRITE), Bits(16)}, ""),
-              "{\"color\": \"GREEN\",\"access\": \"READ | WRITE\",\"bits\": \"10\"}");
+    EXPECT_EQ(write(Enums{Paint::OLIVE, Access(READ | WRITE), Bits(16)}, ""),
+              "{\"color\": \"OLIVE\",\"access\": \"READ | WRITE\",\"bits\": \"10\"}");
 }
 
 TEST(JsonWriterGeneric, JsonValueMemberStandsAtItsDepth) {
