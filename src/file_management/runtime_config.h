@@ -6,5 +6,6 @@ extern float speed;
 extern float dash_speed;
 
 // Reads data/config.dix from the working directory and copies config.hero_data.speed and
-// dash_speed into the globals. Values that are missing or not float literals are skipped.
+// dash_speed into the globals. A value that is missing or not a float (an integer such as 300,
+// say) is skipped; a reference to a float field is followed.
 void load_config();

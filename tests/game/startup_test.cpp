@@ -75,13 +75,14 @@ TEST(Seed, DiffersWithTheMomentAndThePointer) {
     EXPECT_EQ(seeds.size(), 50u);
 }
 
+static uint64_t mmix_step(uint64_t state) { return state * 0x5851f42d4c957f2dULL + 0x14057b7ef767814fULL; }
+
 TEST(Random, MmixStepsOncePerCall) {
     rng_state = 42;
-    uint64_t expected = 42 * 0x5851f42d4c957f2dULL + 0x14057b7ef767814fULL;
     randi_range(0, 1000);
-    EXPECT_EQ(rng_state, expected);
+    EXPECT_EQ(rng_state, mmix_step(42));
     randf_range(0, 10);
-    EXPECT_EQ(rng_state, expected * 0x5851f42d4c957f2dULL + 0x14057b7ef767814fULL);
+    EXPECT_EQ(rng_state, mmix_step(mmix_step(42)));
 }
 
 TEST(Random, RangesHoldWholeStepsBelowMax) {
@@ -99,13 +100,25 @@ TEST(Random, RangesHoldWholeStepsBelowMax) {
     EXPECT_GE(randf_range(-3e38f, 3e38f), -3e38f);  // a span past the integer range
 }
 
-TEST(Random, EmptyRangesReportAndReturnMin) {
+TEST(Random, EmptyRangesReportReturnMinAndStillStep) {
     rng_state = 1;
     testing::internal::CaptureStdout();
     EXPECT_EQ(randi_range(5, 5), 5);
+    EXPECT_EQ(rng_state, mmix_step(1));
     EXPECT_EQ(randf_range(2.0f, 1.0f), 2.0f);
+    EXPECT_EQ(rng_state, mmix_step(mmix_step(1)));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "min must be less than maxmin must be less than max");
     EXPECT_EQ(randf_range(1.0f, 1.5f), 1.0f);  // narrower than one step
+}
+
+TEST(Random, FloatSpanIsTheWidthRoundedInFloat32) {
+    // 16777214 + 1.75 rounds to 2^24 in float32 (16777215 in double): with a state whose low 24
+    // bits are all ones, only the float32 span reaches the step 2^24 - 1.
+    uint64_t inverse = 0x5851f42d4c957f2dULL;  // of the multiplier, modulo 2^64 (Newton steps)
+    for (int i = 0; i < 6; ++i) inverse *= 2 - 0x5851f42d4c957f2dULL * inverse;
+    rng_state = (UINT64_MAX - 0x14057b7ef767814fULL) * inverse;
+    EXPECT_EQ(randf_range(-1.75f, 16777214.0f), -1.75f + 16777215.0f);
+    EXPECT_EQ(rng_state, UINT64_MAX);
 }
 
 TEST(Konami, TenStepsCompleteTheSequence) {
