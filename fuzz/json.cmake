@@ -7,4 +7,4 @@ target_compile_options(quol_json_fuzzed PRIVATE -fsanitize=fuzzer-no-link,addres
 
 quol_fuzzer(fuzz_json_generic ${CMAKE_CURRENT_LIST_DIR}/json_generic_fuzzer.cpp LIBS quol_json_fuzzed)
 quol_fuzzer(fuzz_json_save ${CMAKE_CURRENT_LIST_DIR}/json_save_fuzzer.cpp LIBS quol_json_fuzzed)
-target_include_directories(fuzz_json_save PRIVATE ${CMAKE_SOURCE_DIR}/tests/json)
+target_include_directories(fuzz_json_save PRIVATE ${CMAKE_SOURCE_DIR}/tests/json ${CMAKE_SOURCE_DIR}/platform/raylib)

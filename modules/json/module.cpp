@@ -140,7 +140,21 @@ bool needs_escape(char c) { return escape_table[uint8_t(c)]; }
 }  // namespace
 
 int64_t find_escape_index(std::string_view s) {
-    for (size_t i = 0; i < s.size(); i++) {
+    // Eight bytes at a time: a word without a control byte, quote or backslash is skipped whole.
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        uint64_t quote = word ^ (ones * '"');
+        uint64_t backslash = word ^ (ones * '\\');
+        // A byte that needs escaping is below 0x80 and turns its high bit on in one of the three
+        // differences; bytes of 0x80 and above never need it (~word). Other hits only cost time.
+        uint64_t hits = ((word - ones * 0x20) | (quote - ones) | (backslash - ones)) & ~word & highs;
+        if (hits) break;
+    }
+    for (; i < s.size(); i++) {
         if (needs_escape(s[i])) return int64_t(i);
     }
     return -1;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "runtime.h"
-#include "table.h"
+#include "hash_table.h"
 
 // Flags of the writers and readers (one set for both).
 constexpr uint64_t JSON_NULL_IS_NAN = 1;          // reader: null into a float stores NaN
@@ -29,7 +29,7 @@ enum class JSON_Type : uint8_t {
 };
 
 struct JSON_Value;
-using JSON_Object = Table<JSON_Value>;
+using JSON_Object = Hash_Table<JSON_Value>;
 
 struct JSON_Value {
     JSON_Type type = JSON_Type::NULL_;

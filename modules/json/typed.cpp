@@ -67,6 +67,15 @@ int64_t type_alignment(const Type_Info* info) {
 
 const double READ_NAN = std::bit_cast<double>(uint64_t(0x7FFFFFFFFFFFFFFF));
 
+// The nearest float32, as the hardware rounds; beyond the float32 range an infinity, spelled
+// out because the language leaves such a conversion undefined.
+float to_float32(double value) {
+    constexpr double overflow = 0x1.ffffffp127;  // halfway past the largest float32: rounds up
+    if (value >= overflow) return std::numeric_limits<float>::infinity();
+    if (value <= -overflow) return -std::numeric_limits<float>::infinity();
+    return float(value);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -207,7 +216,7 @@ bool store_float_value(const Type_Info* description, void* destination, std::str
     if (slot.is_generic) {
         make_json_number(static_cast<JSON_Value*>(slot.value_address), value);
     } else if (slot.value_description->runtime_size == 4) {
-        *static_cast<float*>(slot.value_address) = float(value);
+        *static_cast<float*>(slot.value_address) = to_float32(value);
     } else {
         quol_assert(slot.value_description->runtime_size == 8, "Unsupported float size %", slot.value_description->runtime_size);
         *static_cast<double*>(slot.value_address) = value;
@@ -603,7 +612,7 @@ Parse_Step parse_array(std::string_view text, void* destination, const Type_Info
 // ---------------------------------------------------------------------------------------------
 // Reading: objects.
 
-void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
+void fill_member_table(Hash_Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
                        int64_t base_offset) {
     for (const Type_Info_Struct_Member& member : description->members) {
         if (member.flags & MEMBER_CONSTANT) continue;
@@ -623,7 +632,7 @@ void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* desc
 namespace {
 
 Parse_Step read_members(std::string_view text, void* destination, const Type_Info_Struct* description,
-                        const Table<Member_Offset>* table, bool ignore_unknown, Member_Renamer member_renamer,
+                        const Hash_Table<Member_Offset>* table, bool ignore_unknown, Member_Renamer member_renamer,
                         uint64_t flags, int64_t depth) {
     for (;;) {
         if (text.empty() || text[0] != '"') return {text, false};
@@ -687,9 +696,9 @@ Parse_Step parse_object(std::string_view text, void* destination, const Type_Inf
     if (text[0] == '}') return {text.substr(1), true};
 
     // Records of up to six members fit the table's first storage here, on the stack.
-    using Entry = Table<Member_Offset>::Entry;
+    using Entry = Hash_Table<Member_Offset>::Entry;
     alignas(Entry) unsigned char first_storage[8 * sizeof(Entry)];
-    Table<Member_Offset> table;
+    Hash_Table<Member_Offset> table;
     if (description) {
         table_init_borrowed(&table, reinterpret_cast<Entry*>(first_storage), 8);
         fill_member_table(&table, description, member_renamer, 0);

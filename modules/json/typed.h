@@ -86,7 +86,7 @@ struct Member_Offset {
     const Type_Info_Struct_Member* member;
     int64_t offset_in_bytes;
 };
-void fill_member_table(Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
+void fill_member_table(Hash_Table<Member_Offset>* table, const Type_Info_Struct* description, Member_Renamer member_renamer,
                        int64_t base_offset);
 
 template <typename T>
@@ -113,6 +113,7 @@ Parse_Result<T> json_parse_file(std::string_view path, bool ignore_unknown, Memb
         log_error("Could not read file: %", path);
         return {T{}, false};
     }
+    log_message(tprint("Read file: %", file.ok), LOG_FLAG_VERBOSE_ONLY);  // the read's success, not the path
     Parse_Result<T> parsed = json_parse_string<T>(file.text, ignore_unknown, member_renamer, flags);
     free_string(&file.text);
     return parsed;

@@ -13,13 +13,13 @@ String builder_to_string(const String_Builder* builder) { return copy_string(bui
 void append_float_text(String_Builder* builder, double value) {
     // stb_sprintf's real-to-decimal conversion: 6 decimals, rounded half away from zero, no
     // exponent ever; the sign is taken from the sign bit, so -0.0 keeps its "-".
+    // The largest finite double takes 309 digits, a point and 6 decimals: the buffer always
+    // holds it, so the unclamped (and cheaper) stbsp_sprintf is safe. "%.6f" always writes the point.
     char digits[512];
-    int length = stbsp_snprintf(digits, sizeof digits, "%.6f", value);
+    int length = stbsp_sprintf(digits, "%.6f", value);
     std::string_view text(digits, size_t(length));
-    if (text.find('.') != std::string_view::npos) {
-        while (text.back() == '0') text.remove_suffix(1);
-        if (text.back() == '.') text.remove_suffix(1);
-    }
+    while (text.back() == '0') text.remove_suffix(1);
+    if (text.back() == '.') text.remove_suffix(1);
     append(builder, text);
 }
 

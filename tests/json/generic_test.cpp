@@ -1,4 +1,5 @@
 #include <cmath>
+#include <limits>
 
 #include "json_test_support.h"
 
@@ -183,7 +184,7 @@ TEST_F(JsonGenericWriter, ScalarsAndEscapes) {
     make_json_number(&value, std::nan(""));
     EXPECT_EQ(write(value, "", 1), "null");
     EXPECT_EQ(write(value, "", 2), "\"NaN\"");
-    make_json_number(&value, -INFINITY);
+    make_json_number(&value, -std::numeric_limits<double>::infinity());
     EXPECT_EQ(write(value, "", 2), "\"-Infinity\"");
     make_json_number(&value, 0.0078125);
     EXPECT_EQ(write(value), "0.007813");

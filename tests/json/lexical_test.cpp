@@ -42,58 +42,37 @@ TEST(JsonLiterals, ExpectAndSlice) {
     EXPECT_EQ(log.errors[1], "Unexpected token. Expected \"true\" but got: trUe, 1]");
 }
 
-TEST(JsonStrings, PlainLiterals) {
-    Parsed abc = parse("\"abc\", 1");
-    EXPECT_TRUE(abc.ok);
-    EXPECT_EQ(abc.result, "abc");
-    EXPECT_EQ(abc.remainder, ", 1");
-    Parsed empty = parse("\"\"x");
-    EXPECT_TRUE(empty.ok);
-    EXPECT_EQ(empty.result, "");
-    EXPECT_EQ(empty.remainder, "x");
-    // Raw control bytes pass when the literal has no backslash.
-    EXPECT_EQ(parse("\"a\tb\"").result, "a\tb");
+TEST(JsonStrings, LiteralsAndEscapes) {
+    struct Case {
+        std::string_view text, result, remainder;
+    };
+    for (Case c : {Case{"\"abc\", 1", "abc", ", 1"}, {"\"\"x", "", "x"}, {"\"a\tb\"", "a\tb", ""},
+                   {R"("\"")", "\"", ""}, {R"("\/")", "/", ""}, {R"("\\")", "\\", ""},
+                   {R"("\b\f\n\r\t")", "\b\f\n\r\t", ""}, {R"("\u00e9")", "\xc3\xa9", ""},
+                   {R"("\u20AC")", "\xe2\x82\xac", ""}, {R"("\u0041")", "A", ""}, {R"("\u0000")", "\0"sv, ""},
+                   {R"("\ud83d\ude00")", "\xed\xa0\xbd\xed\xb8\x80", ""},  // surrogates are never joined
+                   {R"("a\"b" rest)", "a\"b", " rest"}}) {
+        Parsed p = parse(c.text);
+        EXPECT_TRUE(p.ok) << c.text;
+        EXPECT_EQ(p.result, c.result) << c.text;
+        EXPECT_EQ(p.remainder, c.remainder) << c.text;
+    }
 }
 
-TEST(JsonStrings, Escapes) {
-    EXPECT_EQ(parse(R"("\"")").result, "\"");
-    EXPECT_EQ(parse(R"("\/")").result, "/");
-    EXPECT_EQ(parse(R"("\\")").result, "\\");
-    EXPECT_EQ(parse(R"("\b\f\n\r\t")").result, "\b\f\n\r\t");
-    EXPECT_EQ(parse(R"("\u00e9")").result, "\xc3\xa9");
-    EXPECT_EQ(parse(R"("\u20AC")").result, "\xe2\x82\xac");
-    EXPECT_EQ(parse(R"("\u0041")").result, "A");
-    EXPECT_EQ(parse(R"("\u0000")").result, "\0"sv);
-    // Surrogates are encoded one by one, never joined.
-    EXPECT_EQ(parse(R"("\ud83d\ude00")").result, "\xed\xa0\xbd\xed\xb8\x80");
-    // The escaped quote does not close the literal.
-    Parsed quoted = parse(R"("a\"b" rest)");
-    EXPECT_EQ(quoted.result, "a\"b");
-    EXPECT_EQ(quoted.remainder, " rest");
-}
-
-TEST(JsonStrings, BadLiteralsFailWithTheLiteralAsRemainder) {
-    for (std::string_view bad : {R"("\u12")"sv, R"("\uwxyz")"sv, R"("\x")"sv, "\"a\\n\tb\""sv, R"("\u 1 2")"sv}) {
+TEST(JsonStrings, BadLiteralsFailSilentlyWithTheLiteralAsRemainder) {
+    Log_Capture log;
+    // A raw tab passes in a literal without a backslash (above), not in one with an escape.
+    for (std::string_view bad : {R"("\u12")"sv, R"("\uwxyz")"sv, R"("\x")"sv, "\"a\\n\tb\""sv, R"("\u 1 2")"sv,
+                                 // unterminated: never read past the end
+                                 R"("abc)"sv, R"("ab\")"sv, R"("a\")"sv, R"("\)"sv, R"("\u00)"sv}) {
         Parsed p = parse(bad);
         EXPECT_FALSE(p.ok) << bad;
         EXPECT_EQ(p.result, "") << bad;
         EXPECT_EQ(p.remainder, bad) << bad;
     }
-    // Unterminated literals: never read past the end.
-    for (std::string_view bad : {R"("abc)"sv, R"("ab\")"sv, R"("a\")"sv, R"("\)"sv, R"("\u00)"sv}) {
-        Parsed p = parse(bad);
-        EXPECT_FALSE(p.ok) << bad;
-        EXPECT_EQ(p.remainder, bad) << bad;
-    }
     Parsed lone = parse("\"");
     EXPECT_FALSE(lone.ok);
     EXPECT_EQ(lone.remainder, "");
-}
-
-TEST(JsonStrings, LoggerStaysQuiet) {
-    Log_Capture log;
-    parse(R"("\x")");
-    parse(R"("open)");
     EXPECT_TRUE(log.errors.empty());
 }
 

@@ -1,15 +1,10 @@
 // Records shaped like the game's save (the game describes its own in the save manager).
 #pragma once
 
+#include "raylib.h"
 #include "runtime.h"
 
-// The rendering library's two-float vector, laid out alike. (raylib.h can't share a translation
-// unit with the runtime: both declare LOG_ERROR, LOG_WARNING and LOG_NONE.)
-struct Vec2 {
-    float x;
-    float y;
-};
-DESCRIBE_STRUCT(Vec2, x, y);
+DESCRIBE_STRUCT(Vector2, x, y);
 
 struct Header_Record {
     float version;
@@ -18,7 +13,7 @@ struct Header_Record {
 DESCRIBE_STRUCT(Header_Record, version, checksum);
 
 struct Player_Record {
-    Vec2 position;
+    Vector2 position;
 };
 DESCRIBE_STRUCT(Player_Record, position);
 

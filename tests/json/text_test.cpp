@@ -44,6 +44,15 @@ TEST(JsonEscaping, FindEscapeIndex) {
     EXPECT_EQ(find_escape_index("ab\"c"), 2);
     EXPECT_EQ(find_escape_index("\x1f"), 0);
     EXPECT_EQ(find_escape_index(""), -1);
+    // Every position of a longer text, whichever byte needs the escape.
+    for (char special : {'"', '\\', '\0', '\x1f', '\n'}) {
+        for (size_t at = 0; at < 24; at++) {
+            std::string s(24, '\xff');
+            s[at] = special;
+            EXPECT_EQ(find_escape_index(s), int64_t(at));
+        }
+    }
+    EXPECT_EQ(find_escape_index(std::string(24, ' ') + "\x7f\x80\x21\x5b\x5d"), -1);
 }
 
 TEST(JsonSpecialFloats, ClassifyBitPatterns) {

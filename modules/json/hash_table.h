@@ -1,6 +1,7 @@
-// A hash table keyed by string: open addressing with linear probing over one block of entries.
-// It never copies its keys; who owns their bytes is up to the caller (the generic reader hands
-// its keys over to the table it fills, the member table only views description names).
+// The hash table keyed by string (named apart from the dix reader's Table): open addressing
+// with linear probing over one block of entries. It never copies its keys; who owns their bytes
+// is up to the caller (the generic reader hands its keys over to the table it fills, the member
+// table only views description names).
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 #include "context.h"
 
 template <typename Value>
-struct Table {
+struct Hash_Table {
     static_assert(std::is_trivially_copyable_v<Value>);
 
     struct Entry {
@@ -69,7 +70,7 @@ inline uint32_t table_hash(std::string_view key) {
 namespace table_detail {
 
 template <typename Value>
-typename Table<Value>::Entry* probe(const Table<Value>* table, std::string_view key, uint32_t hash) {
+typename Hash_Table<Value>::Entry* probe(const Hash_Table<Value>* table, std::string_view key, uint32_t hash) {
     uint64_t mask = uint64_t(table->allocated - 1);
     for (uint64_t i = hash & mask;; i = (i + 1) & mask) {
         auto* entry = &table->entries[i];
@@ -85,8 +86,8 @@ void clear_slots(Entry* entries, int64_t slots) {
 }
 
 template <typename Value>
-void resize(Table<Value>* table, int64_t slots) {
-    using Entry = typename Table<Value>::Entry;
+void resize(Hash_Table<Value>* table, int64_t slots) {
+    using Entry = typename Hash_Table<Value>::Entry;
     Entry* old_entries = table->entries;
     int64_t old_slots = table->allocated;
     std::pmr::memory_resource* old_allocator = table->allocator;
@@ -111,14 +112,14 @@ inline int64_t slots_for(int64_t members) {
 
 // Sizes an empty table for `members` members (storage from the context's allocator).
 template <typename Value>
-void table_init(Table<Value>* table, int64_t members) {
+void table_init(Hash_Table<Value>* table, int64_t members) {
     table_detail::resize(table, table_detail::slots_for(members));
 }
 
 // Lends the table caller-owned storage of `slots` slots (a power of two); the table
 // moves to its own storage should it outgrow it.
 template <typename Value>
-void table_init_borrowed(Table<Value>* table, typename Table<Value>::Entry* storage, int64_t slots) {
+void table_init_borrowed(Hash_Table<Value>* table, typename Hash_Table<Value>::Entry* storage, int64_t slots) {
     table_detail::clear_slots(storage, slots);
     table->entries = storage;
     table->allocated = slots;
@@ -127,7 +128,7 @@ void table_init_borrowed(Table<Value>* table, typename Table<Value>::Entry* stor
 }
 
 template <typename Value>
-Value* table_find(const Table<Value>* table, std::string_view key) {
+Value* table_find(const Hash_Table<Value>* table, std::string_view key) {
     if (table->count == 0) return nullptr;
     auto* entry = table_detail::probe(table, key, table_hash(key));
     return entry->hash ? &entry->value : nullptr;
@@ -135,7 +136,7 @@ Value* table_find(const Table<Value>* table, std::string_view key) {
 
 // The value under `key`: the one already there (`*found` true), or a new zeroed one.
 template <typename Value>
-Value* table_find_or_add(Table<Value>* table, String key, bool* found) {
+Value* table_find_or_add(Hash_Table<Value>* table, String key, bool* found) {
     if ((table->count + 1) * 4 > table->allocated * 3) {
         table_detail::resize(table, table->allocated ? table->allocated * 2 : table_detail::slots_for(table->count + 1));
     }
@@ -153,7 +154,7 @@ Value* table_find_or_add(Table<Value>* table, String key, bool* found) {
 
 // Adds a key that the table does not hold yet.
 template <typename Value>
-Value* table_add(Table<Value>* table, String key, const Value& value) {
+Value* table_add(Hash_Table<Value>* table, String key, const Value& value) {
     if ((table->count + 1) * 4 > table->allocated * 3) {
         table_detail::resize(table, table->allocated ? table->allocated * 2 : table_detail::slots_for(table->count + 1));
     }
@@ -168,17 +169,17 @@ Value* table_add(Table<Value>* table, String key, const Value& value) {
 
 // Releases the entry storage the table owns (not the keys).
 template <typename Value>
-void table_reset(Table<Value>* table) {
+void table_reset(Hash_Table<Value>* table) {
     if (table->allocator && table->entries) {
         table->allocator->deallocate(table->entries, size_t(table->allocated) * sizeof(*table->entries),
-                                     alignof(typename Table<Value>::Entry));
+                                     alignof(typename Hash_Table<Value>::Entry));
     }
     *table = {};
 }
 
 // Calls visit(key, value) for every member, in slot order.
 template <typename Value, typename Visit>
-void table_for_each(const Table<Value>* table, Visit&& visit) {
+void table_for_each(const Hash_Table<Value>* table, Visit&& visit) {
     for (int64_t i = 0; i < table->allocated; i++) {
         if (table->entries[i].hash) visit(table->entries[i].key, table->entries[i].value);
     }
