@@ -5,13 +5,6 @@
 
 namespace {
 
-void append_indent(String_Builder* builder, std::string_view indent_text, int64_t levels) {
-    std::pmr::string& out = builder->text;
-    out.push_back('\n');
-    if (indent_text.size() == 1) return (void)out.append(size_t(levels), indent_text[0]);  // the save's tab
-    for (int64_t i = 0; i < levels; i++) out.append(indent_text);
-}
-
 // Gives an array's storage exactly its count, so that the tree keeps no spare capacity and a
 // failed part of it can be released exactly.
 Array_View<JSON_Value> finish_elements(Resizable_Array<JSON_Value>* elements) {

@@ -343,3 +343,10 @@ Number_Result parse_json_number(std::string_view text) {
 void report_nesting_too_deep(std::string_view text) {
     log_error("JSON nested deeper than % levels of arrays and objects at: %", JSON_MAX_DEPTH, text.substr(0, 50));
 }
+
+void append_indent(String_Builder* builder, std::string_view indent_text, int64_t levels) {
+    std::pmr::string& out = builder->text;
+    out.push_back('\n');
+    if (indent_text.size() == 1) return (void)out.append(size_t(levels), indent_text[0]);  // the save's tab
+    for (int64_t i = 0; i < levels; i++) out.append(indent_text);
+}

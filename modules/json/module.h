@@ -85,6 +85,8 @@ String type_name(const Type_Info* info);
 
 int64_t find_escape_index(std::string_view s);
 void json_append_escaped(String_Builder* builder, std::string_view s);
+// A line break and `levels` copies of the indentation text.
+void append_indent(String_Builder* builder, std::string_view indent_text, int64_t levels);
 
 struct Special_Float {
     bool is_nan;

@@ -8,31 +8,6 @@
 
 namespace {
 
-void append_indent(String_Builder* builder, std::string_view indent_text, int64_t levels) {
-    std::pmr::string& out = builder->text;
-    out.push_back('\n');
-    if (indent_text.size() == 1) return (void)out.append(size_t(levels), indent_text[0]);  // the save's tab
-    for (int64_t i = 0; i < levels; i++) out.append(indent_text);
-}
-
-int64_t read_signed(const void* p, int64_t size) {
-    switch (size) {
-        case 1: return *static_cast<const int8_t*>(p);
-        case 2: return *static_cast<const int16_t*>(p);
-        case 4: return *static_cast<const int32_t*>(p);
-        default: return *static_cast<const int64_t*>(p);
-    }
-}
-
-uint64_t read_unsigned(const void* p, int64_t size) {
-    switch (size) {
-        case 1: return *static_cast<const uint8_t*>(p);
-        case 2: return *static_cast<const uint16_t*>(p);
-        case 4: return *static_cast<const uint32_t*>(p);
-        default: return *static_cast<const uint64_t*>(p);
-    }
-}
-
 // Stores the low `size` bytes of a two's complement value.
 void write_integer(void* p, int64_t size, uint64_t bits) {
     switch (size) {

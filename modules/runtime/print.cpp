@@ -56,8 +56,6 @@ void append_signed(String_Builder* builder, int64_t value) {
     }
 }
 
-namespace {
-
 int64_t read_signed(const void* p, int64_t size) {
     switch (size) {
         case 1: return *static_cast<const int8_t*>(p);
@@ -75,6 +73,8 @@ uint64_t read_unsigned(const void* p, int64_t size) {
         default: return *static_cast<const uint64_t*>(p);
     }
 }
+
+namespace {
 
 void append_integer(String_Builder* builder, const Type_Info_Integer* info, const void* p) {
     if (info->is_signed) {

@@ -102,6 +102,10 @@ struct Any {
     void* value_pointer = nullptr;
 };
 
+// An integer of a described width (1, 2, 4 or 8 bytes), widened.
+int64_t read_signed(const void* p, int64_t size);
+uint64_t read_unsigned(const void* p, int64_t size);
+
 // ---------------------------------------------------------------------------------------------
 // The registry. Describe<T>::info is the one description of T; descriptions refer to each other
 // by address only, so a record may hold a pointer to its own type.
