@@ -7,7 +7,7 @@ import sys
 import time
 import zlib
 
-from quol_run import Failure, Game, is_blue, is_green, is_red, is_white, near
+from quol_run import Failure, Game, run_named_test, is_blue, is_green, is_red, is_white, near
 
 GREY = (105, 105, 105)
 PAUSED_GREY = (31, 31, 31)  # the clear colour under black at alpha 178/255
@@ -275,20 +275,5 @@ def test_close_request_while_paused_shuts_down(quol, source):
         quit_and_check(game)
 
 
-def main():
-    quol, source, name = sys.argv[1:4]
-    test = globals().get("test_" + name)
-    if test is None:
-        print("no test named", name)
-        return 2
-    try:
-        test(os.path.abspath(quol), os.path.abspath(source))
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    print("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_named_test(globals()))

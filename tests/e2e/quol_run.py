@@ -128,15 +128,19 @@ class Game:
             self.__exit__(None, None, None)
             raise
 
+    def environment(self):
+        """A home folder of the run's own. USERPROFILE empty counts as unset, so the game folder
+        goes under HOME."""
+        self.home = os.path.join(self.outside, "home")
+        os.mkdir(self.home)
+        return {"HOME": self.home, "USERPROFILE": "", "SDL_AUDIODRIVER": "dummy"}
+
     def _start(self):
         self.outside = tempfile.mkdtemp(prefix="quol-e2e-")
-        self.home = os.path.join(self.outside, "home")
         empty_logs = os.path.join(self.outside, "logs")
-        os.mkdir(self.home)
         os.mkdir(empty_logs)
         files = [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
-        # USERPROFILE empty counts as unset, so the game folder goes under HOME.
-        env = {"HOME": self.home, "USERPROFILE": "", "SDL_AUDIODRIVER": "dummy"}
+        env = self.environment()
         self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env)
         self.session.__enter__()
         self.workdir = self.session.scratch
@@ -242,3 +246,19 @@ class Game:
             raise Failure(f"expected one log file, found {logs}")
         with open(os.path.join(self.workdir, "logs", logs[0]), "rb") as f:
             return f.read().decode()
+
+
+def run_named_test(tests):
+    """Command line QUOL SOURCE_DIR NAME: runs tests["test_" + NAME]; the exit status tells."""
+    quol, source, name = sys.argv[1:4]
+    test = tests.get("test_" + name)
+    if test is None:
+        print("no test named", name)
+        return 2
+    try:
+        test(os.path.abspath(quol), os.path.abspath(source))
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    print("passed")
+    return 0

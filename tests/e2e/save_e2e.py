@@ -10,7 +10,7 @@ import tempfile
 import time
 
 from game_e2e import PLAY, check, clock, enter_game, is_main_menu
-from quol_run import GAME_FILES, Failure, Game, Window_Session, near, xlib
+from quol_run import Failure, Game, near, run_named_test
 
 GREY = (105, 105, 105)
 NIGHT_GREY = (31, 31, 31)  # the clear colour under black at alpha 0.7
@@ -31,22 +31,9 @@ class Profile_Game(Game):
         super().__init__(quol, source_dir, args, timeout)
         self.profile = profile
 
-    def _start(self):
-        self.outside = tempfile.mkdtemp(prefix="quol-e2e-")
+    def environment(self):
         self.home = self.profile
-        empty_logs = os.path.join(self.outside, "logs")
-        os.mkdir(empty_logs)
-        files = [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
-        env = {"USERPROFILE": self.profile, "HOME": self.profile, "SDL_AUDIODRIVER": "dummy"}
-        self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env)
-        self.session.__enter__()
-        self.workdir = self.session.scratch
-        self.window = int(self.session.wait_for_window(timeout=15))
-        self.x11 = xlib()
-        self.connection = self.x11.XOpenDisplay(self.session.display.encode())
-        if not self.connection:
-            raise Failure("cannot open the test display")
-        return self
+        return {"USERPROFILE": self.profile, "HOME": self.profile, "SDL_AUDIODRIVER": "dummy"}
 
     def lines(self):
         return list(self.session.output)
@@ -150,20 +137,5 @@ def test_an_edited_hour_starts_fresh(quol, source):
         shutil.rmtree(profile, ignore_errors=True)
 
 
-def main():
-    quol, source, name = sys.argv[1:4]
-    test = globals().get("test_" + name)
-    if test is None:
-        print("no test named", name)
-        return 2
-    try:
-        test(os.path.abspath(quol), os.path.abspath(source))
-    except Failure as failure:
-        print("FAILED:", failure)
-        return 1
-    print("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_named_test(globals()))
