@@ -27,8 +27,7 @@ def test_reference_frame(probe):
     with Window_Session(probe, ["reference"], files=[FONT]) as session:
         session.wait_for_window()
         session.wait_for_output(r"^READY$")
-        time.sleep(0.1)
-        shot = session.capture()
+        shot = session.wait_for_screen(lambda shot: shot.pixel(5, 5) == (32, 32, 32))
 
     background = (32, 32, 32)
     for point in [(5, 5), (1595, 895), (800, 200), (702, 402), (36, 100), (35, 54), (35, 138)]:
