@@ -5,7 +5,6 @@ Exits 0 when every check holds, 1 (with the failed checks listed) otherwise."""
 import os
 import re
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Test_Failure, Window_Session  # noqa: E402
