@@ -25,6 +25,10 @@ cmake --build build/release -j "$jobs"
 configure build/asan gcc -DCMAKE_BUILD_TYPE=Debug -DQUOL_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 
+# ThreadSanitizer: only the save workers' stress test, to keep it quick.
+configure build/tsan gcc -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOL_TSAN=ON
+cmake --build build/tsan -j "$jobs" --target save_stress_tests
+
 if ls fuzz/*.cmake >/dev/null 2>&1; then
   configure build/fuzz clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOL_FUZZ=ON -DQUOL_TESTS=OFF
   cmake --build build/fuzz -j "$jobs" --target fuzzers
@@ -35,6 +39,8 @@ run_ctest build/release
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_ctest build/asan -LE window
+echo "== save stress test (ThreadSanitizer)"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build/tsan -R SaveStress
 if ls fuzz/*.cmake >/dev/null 2>&1; then
   echo "== fuzzing (bounded)"
   bash scripts/fuzz.sh 20

@@ -31,8 +31,8 @@ std::pmr::memory_resource* temporary_allocator() { return &ensure_temporary_stor
 void reset_temporary_storage() { ensure_temporary_storage()->arena.release(); }
 
 void runtime_logger(std::string_view message, Log_Flags flags, void*) {
-    if (flags & LOG_VERBOSE_ONLY) return;
-    FILE* stream = (flags & LOG_ERROR) ? stderr : stdout;
+    if (flags & LOG_FLAG_VERBOSE_ONLY) return;
+    FILE* stream = (flags & LOG_FLAG_ERROR) ? stderr : stdout;
     // One write per line, so lines of two threads never interleave.
     bool needs_newline = message.empty() || message.back() != '\n';
     char small[512];

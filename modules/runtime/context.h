@@ -6,11 +6,12 @@
 #include <memory_resource>
 #include <string_view>
 
+// Prefixed LOG_FLAG_: raylib.h declares LOG_NONE, LOG_WARNING and LOG_ERROR in the same scope.
 enum Log_Flags : uint32_t {
-    LOG_NONE = 0,
-    LOG_ERROR = 1,
-    LOG_WARNING = 2,
-    LOG_VERBOSE_ONLY = 4,
+    LOG_FLAG_NONE = 0,
+    LOG_FLAG_ERROR = 1,
+    LOG_FLAG_WARNING = 2,
+    LOG_FLAG_VERBOSE_ONLY = 4,
 };
 
 using Logger = void (*)(std::string_view message, Log_Flags flags, void* logger_data);
@@ -58,5 +59,5 @@ struct Push_Allocator {
 
 // The logger: every message on a line of its own, errors to standard error, the rest to
 // standard output. Verbose-only messages are dropped at the normal log level.
-void log_message(std::string_view message, Log_Flags flags = LOG_NONE);
+void log_message(std::string_view message, Log_Flags flags = LOG_FLAG_NONE);
 void runtime_logger(std::string_view message, Log_Flags flags, void* logger_data);

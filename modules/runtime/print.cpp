@@ -202,7 +202,7 @@ void format_into(String_Builder* builder, std::string_view format, std::initiali
         append(&report, " placeholders but ");
         append_signed(&report, int64_t(args.size()));
         append(&report, " arguments were given");
-        log_message(builder_view(&report), LOG_ERROR);
+        log_message(builder_view(&report), LOG_FLAG_ERROR);
     }
 }
 

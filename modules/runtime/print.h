@@ -121,10 +121,10 @@ String sprint(std::string_view format, const Args&... args) {
 
 template <typename... Args>
 void log_error(std::string_view format, const Args&... args) {
-    log_message(tprint(format, args...), LOG_ERROR);
+    log_message(tprint(format, args...), LOG_FLAG_ERROR);
 }
 
 template <typename... Args>
 void log_info(std::string_view format, const Args&... args) {
-    log_message(tprint(format, args...), LOG_NONE);
+    log_message(tprint(format, args...), LOG_FLAG_NONE);
 }

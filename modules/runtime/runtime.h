@@ -1,7 +1,7 @@
 // Everything the shared runtime offers, in one include.
 #pragma once
 
-#include "assert.h"
+#include "assertion.h"
 #include "basic.h"
 #include "context.h"
 #include "files.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "assert.h"
+#include "assertion.h"
 
 const char* type_tag_name(Type_Info_Tag tag) {
     switch (tag) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The user's profile folder: USERPROFILE when it is set and not empty, otherwise HOME when it is
 // set and not empty, otherwise the empty string. The value is returned as the system gives it
@@ -45,3 +46,6 @@ Os_Calendar_Time os_local_time();
 // Sleeping blocks the calling thread for at least the given time; zero or less returns at once.
 void os_sleep_milliseconds(int64_t milliseconds);
 void os_sleep_seconds(double seconds);
+
+// The process's arguments as it received them, program path first.
+std::vector<std::string> os_command_line();

@@ -107,7 +107,10 @@ Image LoadImage(const char* fileName) {
         return Image{};
     }
     image.mipmaps = 1;
-    image.format = channels;  // 1..4 channels are GRAYSCALE, GRAY_ALPHA, R8G8B8, R8G8B8A8
+    // 1..4 channels: GRAYSCALE, GRAY_ALPHA, R8G8B8, R8G8B8A8 (the enum has 16-bit formats between)
+    constexpr int formats[] = {0, PIXELFORMAT_UNCOMPRESSED_GRAYSCALE, PIXELFORMAT_UNCOMPRESSED_GRAY_ALPHA,
+                               PIXELFORMAT_UNCOMPRESSED_R8G8B8, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8};
+    image.format = formats[channels];
     TraceLog(LOG_INFO, "IMAGE: Data loaded successfully (%ix%i | %s | %i mipmaps)", image.width, image.height,
              pixel_format_name(image.format), image.mipmaps);
     return image;

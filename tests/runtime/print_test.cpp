@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "runtime.h"
@@ -70,8 +71,8 @@ TEST(Logger, ErrorsGoToStandardErrorOthersToStandardOutput) {
     testing::internal::CaptureStderr();
     log_message("plain");
     log_message("already ends\n");
-    log_message("bad", LOG_ERROR);
-    log_message("hidden", LOG_VERBOSE_ONLY);
+    log_message("bad", LOG_FLAG_ERROR);
+    log_message("hidden", LOG_FLAG_VERBOSE_ONLY);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "bad\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "plain\nalready ends\n");
 }
@@ -86,13 +87,13 @@ TEST(Files, MissingFileIsReportedAndFails) {
 }
 
 TEST(Files, ReadsEveryByte) {
-    const char path[] = "runtime_files_test.bin";
+    std::string path = (std::filesystem::temp_directory_path() / "quol_runtime_files_test.bin").string();
     std::string bytes("a\0b\r\nc", 6);
-    FILE* f = fopen(path, "wb");
+    FILE* f = fopen(path.c_str(), "wb");
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
     File_Contents file = read_entire_file(path);
-    remove(path);
+    remove(path.c_str());
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(std::string(file.text.view()), bytes);
     free_string(&file.text);

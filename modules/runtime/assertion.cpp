@@ -1,4 +1,4 @@
-#include "assert.h"
+#include "assertion.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -12,3 +12,4 @@
     do {                                                                               \
         if (!(condition)) assertion_failed(__FILE__, __LINE__, tprint(__VA_ARGS__));   \
     } while (0)
+

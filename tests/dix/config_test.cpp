@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "dix/module.h"
+#include "file_management/runtime_config.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test runs load_config in a folder of its own holding data/config.dix.
+class Load_Config : public ::testing::Test {
+protected:
+    std::pmr::monotonic_buffer_resource arena;
+    Push_Allocator use_arena{&arena};
+    fs::path saved_dir = fs::current_path();
+    fs::path dir = fs::temp_directory_path() / ("quol_config_" + std::to_string(std::random_device{}()));
+
+    void SetUp() override {
+        fs::create_directories(dir / "data");
+        fs::current_path(dir);
+        speed = dash_speed = 0;
+    }
+    void TearDown() override {
+        fs::current_path(saved_dir);
+        fs::remove_all(dir);
+    }
+
+    // Writes the file, runs load_config and returns what it printed.
+    std::string load(const std::string& text) {
+        std::ofstream(dir / "data" / "config.dix", std::ios::binary) << text;
+        ::testing::internal::CaptureStdout();
+        load_config();
+        return ::testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(Load_Config, TakesOnlyFloats) {
+    EXPECT_EQ(load("config = { hero_data = { speed = 300; dash_speed = 1200.0; }; };"), "");
+    EXPECT_EQ(speed, 0.0f);
+    EXPECT_EQ(dash_speed, 1200.0f);
+
+    EXPECT_EQ(load("walk = 280.5; config = { hero_data = { speed = walk; }; };"), "");
+    EXPECT_EQ(speed, 280.5f);
+    EXPECT_EQ(dash_speed, 1200.0f);  // kept: not in the file
+
+    speed = dash_speed = 0;
+    EXPECT_EQ(load("hero_data = { speed = 300.0; dash_speed = 1200.0; };"), "");
+    EXPECT_EQ(speed + dash_speed, 0.0f);
+}
+
+TEST_F(Load_Config, MissingFileOrSyntaxErrorLeavesTheSpeeds) {
+    ::testing::internal::CaptureStderr();
+    load_config();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Could not open file \"data/config.dix\": code 2, No such file or directory\n");
+
+    EXPECT_EQ(load("config = {\n  hero_data = { speed = 300.0; dash_speed = 1200.0 };\n};"),
+              "data/config.dix:2:51\nERROR: Unexpected token. Expected 59 but got 125\n");
+    EXPECT_EQ(speed + dash_speed, 0.0f);
+}
+
+TEST_F(Load_Config, TheShippedConfigurationGivesBothSpeeds) {
+    fs::current_path(QUOL_SOURCE_DIR);
+    ::testing::internal::CaptureStdout();
+    load_config();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_GT(speed, 0.0f);
+    EXPECT_GT(dash_speed, speed);
+}
+
+}  // namespace

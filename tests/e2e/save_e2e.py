@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""End-to-end tests of saving and loading through a real window:
+python3 save_e2e.py QUOL SOURCE_DIR TEST_NAME."""
+import json
+import os
+import re
+import shutil
+import sys
+import tempfile
+import time
+
+from game_e2e import PLAY, check, clock, enter_game, is_main_menu
+from quol_run import GAME_FILES, Failure, Game, Window_Session, near, xlib
+
+GREY = (105, 105, 105)
+NIGHT_GREY = (31, 31, 31)  # the clear colour under black at alpha 0.7
+
+# A save at hour 19 with the player at (412.5, -96.25), its checksum as the game computes it.
+KNOWN_SAVE = (
+    '{\n\t"header": {\n\t\t"version": 0.1,\n\t\t"checksum": 831187295\n\t},\n'
+    '\t"state": {\n\t\t"saved_at": "8/12/2026 - 9:5",\n\t\t"player": {\n\t\t\t"position": {\n'
+    '\t\t\t\t"x": 412.5,\n\t\t\t\t"y": -96.25\n\t\t\t}\n\t\t},\n\t\t"time": {\n'
+    '\t\t\t"night_time": false,\n\t\t\t"ingame_hours": 19,\n\t\t\t"ingame_minutes": 40,\n'
+    '\t\t\t"days": 3,\n\t\t\t"month": "Summer 2"\n\t\t}\n\t}\n}')
+
+
+class Profile_Game(Game):
+    """A run whose profile folder (USERPROFILE) is given, so that runs can share one save."""
+
+    def __init__(self, quol, source_dir, profile, args=("--skip-splash-screen",), timeout=40):
+        super().__init__(quol, source_dir, args, timeout)
+        self.profile = profile
+
+    def _start(self):
+        self.outside = tempfile.mkdtemp(prefix="quol-e2e-")
+        self.home = self.profile
+        empty_logs = os.path.join(self.outside, "logs")
+        os.mkdir(empty_logs)
+        files = [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
+        env = {"USERPROFILE": self.profile, "HOME": self.profile, "SDL_AUDIODRIVER": "dummy"}
+        self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env)
+        self.session.__enter__()
+        self.workdir = self.session.scratch
+        self.window = int(self.session.wait_for_window(timeout=15))
+        self.x11 = xlib()
+        self.connection = self.x11.XOpenDisplay(self.session.display.encode())
+        if not self.connection:
+            raise Failure("cannot open the test display")
+        return self
+
+    def lines(self):
+        return list(self.session.output)
+
+    def wait_line(self, pattern, timeout=5):
+        return self.session.wait_for_output(pattern, timeout=timeout)
+
+    def quit(self):
+        self.request_close()
+        check(self.wait_exit() == 0, "the close request did not end with status 0")
+
+
+def save_path(profile):
+    return os.path.join(profile, "Saved Games", "quol", "quol.sav")
+
+
+def is_dark_game(screen):
+    return near(screen.pixel(50, 850), NIGHT_GREY, 4)
+
+
+def world_text_at(screen, x0, y0, x1, y1):
+    """Pixels of the green world text in a box, also under the night overlay."""
+    return screen.count(x0, y0, x1, y1, lambda c: c[1] >= 50 and c[0] <= 20 and c[2] <= 20)
+
+
+def expect_load_lines(game, expected):
+    start = game.wait_line("^" + re.escape(expected[0]) + "$", timeout=10)
+    game.session.wait_for_output("^" + re.escape(expected[-1]) + "$", timeout=5, start=start)
+    got = game.lines()[start:start + len(expected)]
+    check(got == expected, f"expected the lines {expected}, got {got}")
+
+
+# -- the tests -----------------------------------------------------------------------------------
+def test_key_c_saves_and_the_next_run_restores(quol, source):
+    profile = tempfile.mkdtemp(prefix="quol-profile-")
+    try:
+        with Profile_Game(quol, source, profile) as game:
+            enter_game(game)
+            fresh_clock = clock(game.screen())
+            time.sleep(4)  # a few in-game minutes, so the restored clock differs from a fresh one
+            game.key("c")
+            done = game.wait_line(r"^Save completed in background thread 1$")
+            lines = game.lines()[:done + 1]
+            added = [i for i, l in enumerate(lines)
+                     if re.fullmatch(r"'' added     work '' to the available list at time [0-9.]+\.", l)]
+            assigned = [i for i, l in enumerate(lines)
+                        if re.fullmatch(r"'' assigned  work ''   to thread 1 at time [0-9.]+\.", l)]
+            check(len(added) == 1 and len(assigned) == 1 and added[0] < assigned[0],
+                  f"expected one added and one assigned line before the completion: {lines[-6:]}")
+            game.quit()
+
+        with open(save_path(profile), "rb") as f:
+            raw = f.read()
+        check(b"\r" not in raw and not raw.endswith(b"\n"), "the save file's line ends are wrong")
+        save = json.loads(raw)
+        check(save["header"]["version"] == 0.1, f"version {save['header']['version']}")
+        saved_minutes = save["state"]["time"]["ingame_minutes"]
+        check(saved_minutes >= 2, f"saved at minute {saved_minutes}")
+        check(save["state"]["player"]["position"] == {"x": 0, "y": 0}, "saved position")
+
+        with Profile_Game(quol, source, profile) as game:
+            expect_load_lines(game, ["save file loaded", "Ok!", "save file version: 0.1"])
+            enter_game(game)
+            check(clock(game.screen()) != fresh_clock, "the restored clock looks like a fresh one")
+            game.quit()
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def test_a_known_save_restores_night_and_position(quol, source):
+    profile = tempfile.mkdtemp(prefix="quol-profile-")
+    try:
+        os.makedirs(os.path.dirname(save_path(profile)))
+        with open(save_path(profile), "w") as f:
+            f.write(KNOWN_SAVE)
+        with Profile_Game(quol, source, profile) as game:
+            expect_load_lines(game, ["save file loaded", "Ok!", "save file version: 0.1"])
+            game.wait_for("the main menu", is_main_menu)
+            game.click(*PLAY)
+            # Hour 19: full darkness from the first frame; the camera follows the restored player,
+            # so the world text at the origin sits 412.5 px left of and 96.25 px below the centre.
+            game.wait_for("the dark game scene with the world text moved",
+                          lambda s: is_dark_game(s) and world_text_at(s, 385, 544, 600, 572) > 30, timeout=6)
+            game.quit()
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def test_an_edited_hour_starts_fresh(quol, source):
+    profile = tempfile.mkdtemp(prefix="quol-profile-")
+    try:
+        os.makedirs(os.path.dirname(save_path(profile)))
+        with open(save_path(profile), "w") as f:
+            f.write(KNOWN_SAVE.replace('"ingame_hours": 19', '"ingame_hours": 20'))
+        with Profile_Game(quol, source, profile) as game:
+            expect_load_lines(game, ["save file loaded", "tampered save file"])
+            enter_game(game)  # a day-lit game with the world text at the centre
+            check(not any(l == "Ok!" for l in game.lines()), "a tampered save was accepted")
+            game.quit()
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def main():
+    quol, source, name = sys.argv[1:4]
+    test = globals().get("test_" + name)
+    if test is None:
+        print("no test named", name)
+        return 2
+    try:
+        test(os.path.abspath(quol), os.path.abspath(source))
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    print("passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

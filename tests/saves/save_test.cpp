@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "json/typed.h"
+#include "save_test_support.h"
+
+namespace {
+
+Game_State known_state() {
+    Game_State state;
+    state.saved_at = "8/12/2026 - 9:5";
+    state.player.position = {412.5f, -96.25f};
+    state.time = {false, 19, 40, 3, "Summer 2"};
+    return state;
+}
+
+const char* const KNOWN_SAVE_TEXT =
+    "{\n"
+    "\t\"header\": {\n"
+    "\t\t\"version\": 0.1,\n"
+    "\t\t\"checksum\": 831187295\n"
+    "\t},\n"
+    "\t\"state\": {\n"
+    "\t\t\"saved_at\": \"8/12/2026 - 9:5\",\n"
+    "\t\t\"player\": {\n"
+    "\t\t\t\"position\": {\n"
+    "\t\t\t\t\"x\": 412.5,\n"
+    "\t\t\t\t\"y\": -96.25\n"
+    "\t\t\t}\n"
+    "\t\t},\n"
+    "\t\t\"time\": {\n"
+    "\t\t\t\"night_time\": false,\n"
+    "\t\t\t\"ingame_hours\": 19,\n"
+    "\t\t\t\"ingame_minutes\": 40,\n"
+    "\t\t\t\"days\": 3,\n"
+    "\t\t\t\"month\": \"Summer 2\"\n"
+    "\t\t}\n"
+    "\t}\n"
+    "}";
+
+uint32_t checksum_with_month(const std::string& month) {
+    Game_State state = known_state();
+    state.saved_at = "8/12/2026 - 9:5";
+    state.player.position = {1, 2};
+    state.time = {true, 5, 7, 2, String(month)};
+    return get_state_checksum(&state);
+}
+
+TEST(Checksum, FirstWordOfTheStateText) {
+    Game_State state = known_state();
+    EXPECT_EQ(get_state_checksum(&state), 0x318ae95fu);  // standard SHA-256 of the 220-byte text
+}
+
+TEST(Checksum, StateTextsOf56To59BytesModulo64FollowTheBlockRule) {
+    // A month of n letters makes the state text 200 + n bytes long.
+    EXPECT_EQ(checksum_with_month(std::string(48, 'W')), 0x124b9610u);  // 248 bytes; standard: 0xf5c4bc86
+    EXPECT_EQ(checksum_with_month(std::string(51, 'W')), 0x642e2a64u);  // 251 bytes; standard: 0x5f0f0529
+    EXPECT_EQ(checksum_with_month(std::string(56, 'W')), 0xe6e194c0u);  // 256 bytes: standard
+}
+
+TEST(Checksum, OneLetterOfTheMonthChangesIt) {
+    EXPECT_NE(checksum_with_month("Summer 2"), checksum_with_month("Summer 3"));
+    EXPECT_NE(checksum_with_month("Summer 2"), checksum_with_month("summer 2"));
+}
+
+TEST(Checksum, TwoThreadsAtOnceGetTheSameWords) {
+    auto repeat = [](bool* all_equal) {
+        for (int i = 0; i < 2000; i++) {
+            Game_State state = known_state();
+            if (get_state_checksum(&state) != 0x318ae95fu) *all_equal = false;
+        }
+    };
+    bool first = true, second = true;
+    std::thread a(repeat, &first), b(repeat, &second);
+    a.join();
+    b.join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+}
+
+TEST(SaveText, ExactTextOfAKnownState) {
+    Save_Request request;
+    request.ingame_hours = 19;
+    request.ingame_minutes = 40;
+    request.days = 3;
+    request.month = "Summer 2";
+    request.position = {412.5f, -96.25f};
+    Game_Save save = make_game_save(&request, "8/12/2026 - 9:5");
+    String text = json_write_string(save, "\t", member_has_ignore_note, rename_by_note, 1);
+    EXPECT_EQ(text.view(), KNOWN_SAVE_TEXT);
+    free_string(&text);
+}
+
+using Saving = Save_Folder_Test;
+
+TEST_F(Saving, PressWritesTheFileOnAWorkerAndItLoadsBack) {
+    init_save_system();
+    player.position = {-12.25f, 300.5f};
+    ::testing::internal::CaptureStdout();
+    queue_save(true, 19, 12, 4, "Summer 2");
+    shutdown_save_system();
+    std::string output = ::testing::internal::GetCapturedStdout();
+
+    EXPECT_TRUE(std::regex_search(output, std::regex(R"('' added     work '' to the available list at time [0-9.]+\.\n)")));
+    EXPECT_TRUE(std::regex_search(output, std::regex(R"('' assigned  work ''   to thread 1 at time [0-9.]+\.\n)")));
+    EXPECT_NE(output.find("Save completed in background thread 1\n"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(folder / "quol.sav.tmp"));
+
+    std::string text = read_text(save_path());
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\{\n\t"header": \{\n\t\t"version": 0\.1,\n\t\t"checksum": \d+\n\t\},)"
+                                                  R"(\n\t"state": \{\n\t\t"saved_at": "\d+/\d+/\d{4} - \d+:\d+",[^]*\n\}$)")))
+        << text;
+
+    reset_game_globals();
+    EXPECT_EQ(load_and_capture(), "save file loaded\nOk!\nsave file version: 0.1\n");
+    EXPECT_EQ(ingame_hours, 19);
+    EXPECT_EQ(ingame_minutes, 12.0f);
+    EXPECT_TRUE(night_time);
+    EXPECT_EQ(days, 4);
+    EXPECT_EQ(month_name, "Summer 2");
+    EXPECT_EQ(player.position.x, -12.25f);
+    EXPECT_EQ(player.position.y, 300.5f);
+    free_string(&month_name);
+}
+
+TEST_F(Saving, WithoutAGameFolderSavingIsOffAndNothingIsQueued) {
+    free_string(&game_dir);
+    init_save_system();
+    ::testing::internal::CaptureStdout();
+    queue_save(false, 1, 2, 3, "Winter 1");
+    queue_save(false, 1, 2, 3, "Winter 1");
+    shutdown_save_system();
+    std::string output = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output, "Saving is off: there is no game folder to save into.\n");
+    EXPECT_FALSE(fs::exists("/quol.sav"));
+}
+
+TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
+    Thread worker;
+    worker.index = 7;
+    save_group_proc(nullptr, &worker, make_request(1, 5, 1.0f, game_dir));
+    std::string previous = read_text(save_path());
+
+    fs::create_directory(folder / "quol.sav.tmp");  // the next write cannot create its file
+    ::testing::internal::CaptureStdout();
+    save_group_proc(nullptr, &worker, make_request(2, 6, 2.0f, game_dir));
+    std::string output = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output.rfind("Save failed in background thread 7: could not create \"", 0), 0u) << output;
+    EXPECT_EQ(output.find("Save completed"), std::string::npos);
+    EXPECT_EQ(read_text(save_path()), previous);
+
+    String missing = tprint("%/missing", game_dir);
+    ::testing::internal::CaptureStdout();
+    save_group_proc(nullptr, &worker, make_request(3, 7, 3.0f, missing));
+    output = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output.rfind("Save failed in background thread 7: ", 0), 0u) << output;
+    EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+TEST_F(Saving, AnOlderSaveArrivingLateIsNotWritten) {
+    Thread worker;
+    worker.index = 2;
+    ::testing::internal::CaptureStdout();
+    save_group_proc(nullptr, &worker, make_request(5, 11, 5.0f, game_dir));
+    save_group_proc(nullptr, &worker, make_request(3, 9, 3.0f, game_dir));
+    std::string output = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output,
+              "Save completed in background thread 2\n"
+              "Save skipped in background thread 2: a newer save is already written\n");
+    EXPECT_NE(read_text(save_path()).find("\"ingame_hours\": 11,"), std::string::npos);
+}
+
+// Both workers wait at the file lock with the first two presses; of the three still queued,
+// only the newest may be written at shutdown, and it must end up in the file.
+TEST_F(Saving, ShutdownWritesTheNewestWaitingRequestOnly) {
+    init_save_system();
+    ::testing::internal::CaptureStdout();
+    std::unique_lock file_lock(save_file_lock);
+    for (int64_t hour = 1; hour <= 5; hour++) queue_save(false, hour, 0, 1, "Winter 1");
+    while (waiting_requests() > 3) std::this_thread::yield();  // both workers hold a request
+    std::thread closing(shutdown_save_system);
+    while (waiting_requests() > 1) std::this_thread::yield();  // the older waiting ones are dropped
+    file_lock.unlock();
+    closing.join();
+    std::string output = ::testing::internal::GetCapturedStdout();
+
+    EXPECT_NE(read_text(save_path()).find("\"ingame_hours\": 5,"), std::string::npos);
+    size_t finished = 0;
+    for (size_t at = 0; (at = output.find("Save completed", at)) != std::string::npos; at++) finished++;
+    for (size_t at = 0; (at = output.find("Save skipped", at)) != std::string::npos; at++) finished++;
+    EXPECT_EQ(finished, 3u) << output;  // presses 1, 2 and 5
+}
+
+using Loading = Save_Folder_Test;
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string replaced_all(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST_F(Loading, LayoutLineEndsOrderAndExtraKeysDoNotMatter) {
+    const std::string base = KNOWN_SAVE_TEXT;
+    std::string header = "\"header\": {\n\t\t\"version\": 0.1,\n\t\t\"checksum\": 831187295\n\t}";
+    std::string reordered = replaced(base, header + ",", "");
+    reordered = replaced(reordered, "\n\t}\n}", "\n\t},\n\t" + header + "\n}");
+    reordered = replaced(reordered, "\"night_time\": false,\n\t\t\t\"ingame_hours\": 19,",
+                         "\"ingame_hours\": 19,\n\t\t\t\"night_time\": false,");
+    std::string extra = replaced(base, "\"days\": 3,", "\"days\": 3, \"weather\": {\"rain\": [1, 2.5, null]},");
+    extra = replaced(extra, "{\n\t\"header\"", "{\"mods\": [], \"header\"");
+
+    const std::string variants[] = {
+        replaced_all(base, "\t", "    "),
+        replaced_all(replaced_all(base, "\n", ""), "\t", ""),
+        replaced_all(base, "\n", "\r\n"),
+        reordered,
+        extra,
+    };
+    for (const std::string& text : variants) {
+        write_text(save_path(), text);
+        EXPECT_EQ(load_and_capture(), "save file loaded\nOk!\nsave file version: 0.1\n") << text;
+        EXPECT_EQ(ingame_hours, 19);
+        EXPECT_EQ(days, 3);
+        EXPECT_EQ(player.position.x, 412.5f);
+        free_string(&month_name);
+        reset_game_globals();
+    }
+}
+
+TEST_F(Loading, AChangedStateValueIsTamperedAndRestoresNothing) {
+    const std::string base = KNOWN_SAVE_TEXT;
+    const std::string variants[] = {
+        replaced(base, "\"ingame_hours\": 19", "\"ingame_hours\": 18"),
+        replaced(base, "\"Summer 2\"", "\"Summar 2\""),
+        replaced(base, "\"x\": 412.5", "\"x\": 412.75"),
+        replaced(base, "831187295", "831187296"),
+    };
+    for (const std::string& text : variants) {
+        write_text(save_path(), text);
+        EXPECT_EQ(load_and_capture(), "save file loaded\ntampered save file\n") << text;
+        EXPECT_EQ(ingame_hours, 0);
+        EXPECT_EQ(days, 1);
+        EXPECT_EQ(month_name, "Winter 1");
+        EXPECT_EQ(player.position.x, 0.0f);
+    }
+}
+
+TEST_F(Loading, AChangedVersionStillLoads) {
+    write_text(save_path(), replaced(KNOWN_SAVE_TEXT, "\"version\": 0.1", "\"version\": 0.25"));
+    EXPECT_EQ(load_and_capture(), "save file loaded\nOk!\nsave file version: 0.25\n");
+    EXPECT_EQ(ingame_hours, 19);
+    free_string(&month_name);
+}
+
+TEST_F(Loading, EmptyOrBrokenFileFailsToLoad) {
+    write_text(save_path(), "");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    write_text(save_path(), "{");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    ::testing::internal::GetCapturedStderr();  // the reader stays silent on a lone "{"
+
+    write_text(save_path(), replaced(KNOWN_SAVE_TEXT, "\"Summer 2\"\n", "\"Summer 2\"\n\t\t}\n"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ingame_hours, 0);
+}
+
+}  // namespace
