@@ -264,7 +264,11 @@ class Window_Session:
                 self.window = found.split()[0]
                 return self.window
             time.sleep(0.1)
-        raise Test_Failure("no window appeared within %.1f s" % timeout)
+        windows = self._xdotool(["search", "--pid", str(self.process.pid)], check=False).split()
+        warnings = [line for line in self.output if line.startswith(("WARNING", "ERROR", "FATAL"))]
+        raise Test_Failure("no window appeared within %.1f s (program running, %d unmapped windows); "
+                           "its warnings:\n%s\nits last output:\n%s" %
+                           (timeout, len(windows), "\n".join(warnings[:10]), "\n".join(self.output[-10:])))
 
     def wait_exit(self, timeout=5.0):
         try:
