@@ -16,10 +16,11 @@ namespace {
 // of a millisecond, which shows as jitter at 60 frames per second.
 void wait_seconds(double seconds) {
     if (seconds <= 0.0) return;
-    double start = GetTime();
+    using Clock = std::chrono::steady_clock;
+    auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     double sleep = seconds * 0.95 - 0.0005;
     if (sleep > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(sleep));
-    while (GetTime() - start < seconds) {
+    while (Clock::now() < end) {
     }
 }
 

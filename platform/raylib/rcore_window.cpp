@@ -95,13 +95,17 @@ void InitWindow(int width, int height, const char* title) {
     core_window.height = height;
     core_window.should_close = false;
 
+    // The clock starts first: frame timing must work even when the platform does not.
+    core_window.timer_base = SDL_GetPerformanceCounter();
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         TraceLog(LOG_WARNING, "GLFW: Failed to initialize GLFW: %s", SDL_GetError());
         TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
         return;
     }
-    core_window.timer_base = SDL_GetPerformanceCounter();
+    // Without game controllers the window still works, with the keyboard and the mouse.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        TraceLog(LOG_WARNING, "GLFW: Failed to initialize gamepads: %s", SDL_GetError());
     if (core_window.flags & FLAG_MSAA_4X_HINT) TraceLog(LOG_INFO, "DISPLAY: Trying to enable MSAA x4");
     if (!create_window_and_context(width, height, title)) {
         release_platform();

@@ -397,3 +397,32 @@ TEST(AudioDevice, OpensAndClosesWhereThereIsOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// A display that cannot be reached: the library reports it, the window counts as closed and the
+// frame functions still return (paced), so a game loop ends instead of hanging.
+TEST(WindowFailure, FramesStillEndWithoutAWindow) {
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", ":9999", 1);
+    testing::internal::CaptureStdout();
+    SetTargetFPS(60);
+    InitWindow(320, 200, "unreachable");
+    double start = GetTime();
+    BeginDrawing();
+    ClearBackground(BLACK);
+    DrawRectangle(0, 0, 10, 10, RED);
+    EndDrawing();
+    BeginDrawing();
+    EndDrawing();
+    double elapsed = GetTime() - start;
+    SetTargetFPS(0);
+    CloseWindow();
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(WindowShouldClose());
+    EXPECT_NE(log.find("WARNING: SYSTEM: Failed to initialize platform\n"), std::string::npos) << log;
+    EXPECT_GT(elapsed, 0.016);  // at least the second frame is paced in full
+    EXPECT_LT(elapsed, 5.0);
+}
+
+}  // namespace

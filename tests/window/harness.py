@@ -13,6 +13,7 @@ Python 3 standard library only; needs Xvfb, xdotool and ImageMagick's /usr/bin/i
         s.mouse_move(200, 300)
         s.click(200, 300)                    # button 1 held for 0.1 s
         shot = s.capture()                   # the whole X screen
+        shot = s.wait_for_screen(lambda shot: shot.pixel(5, 5) == (0, 0, 0), timeout=5)
         shot.pixel(35, 72)                   # -> (r, g, b)
         shot.count(lambda p: p[0] > 60, (x0, y0, x1, y1))   # inclusive box; None = whole screen
         shot.bounding_box(predicate, box)    # -> (x0, y0, x1, y1) or None
@@ -263,7 +264,11 @@ class Window_Session:
                 self.window = found.split()[0]
                 return self.window
             time.sleep(0.1)
-        raise Test_Failure("no window appeared within %.1f s" % timeout)
+        windows = self._xdotool(["search", "--pid", str(self.process.pid)], check=False).split()
+        warnings = [line for line in self.output if line.startswith(("WARNING", "ERROR", "FATAL"))]
+        raise Test_Failure("no window appeared within %.1f s (program running, %d unmapped windows); "
+                           "its warnings:\n%s\nits last output:\n%s" %
+                           (timeout, len(windows), "\n".join(warnings[:10]), "\n".join(self.output[-10:])))
 
     def wait_exit(self, timeout=5.0):
         try:
@@ -310,3 +315,14 @@ class Window_Session:
         if os.environ.get("QUOL_KEEP_SCRATCH"):
             shot.save_ppm(os.path.join(self.scratch, "capture.ppm"))
         return shot
+
+    def wait_for_screen(self, condition, timeout=5.0):
+        """Captures until condition(shot) holds; returns that shot."""
+        deadline = time.monotonic() + self._left(timeout)
+        while True:
+            shot = self.capture()
+            if condition(shot):
+                return shot
+            if time.monotonic() >= deadline:
+                raise Test_Failure("the screen did not reach the expected state within %.1f s" % timeout)
+            time.sleep(0.1)

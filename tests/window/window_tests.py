@@ -5,7 +5,6 @@ Exits 0 when every check holds, 1 (with the failed checks listed) otherwise."""
 import os
 import re
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Test_Failure, Window_Session  # noqa: E402
@@ -27,8 +26,7 @@ def test_reference_frame(probe):
     with Window_Session(probe, ["reference"], files=[FONT]) as session:
         session.wait_for_window()
         session.wait_for_output(r"^READY$")
-        time.sleep(0.1)
-        shot = session.capture()
+        shot = session.wait_for_screen(lambda shot: shot.pixel(5, 5) == (32, 32, 32))
 
     background = (32, 32, 32)
     for point in [(5, 5), (1595, 895), (800, 200), (702, 402), (36, 100), (35, 54), (35, 138)]:
