@@ -257,18 +257,22 @@ class Window_Session:
         deadline = time.monotonic() + self._left(timeout)
         while time.monotonic() < deadline:
             if self.process.poll() is not None:
-                raise Test_Failure("program exited (code %s) before showing a window:\n%s" %
-                                   (self.process.returncode, self.stderr_text()[-2000:]))
+                time.sleep(0.2)  # let the reader take the last lines
+                raise Test_Failure("program exited (code %s) before showing a window; its warnings:\n%s\n"
+                                   "its errors:\n%s" % (self.process.returncode, "\n".join(self._warnings()),
+                                                         self.stderr_text()[-2000:]))
             found = self._xdotool(["search", "--onlyvisible", "--pid", str(self.process.pid)], check=False)
             if found.strip():
                 self.window = found.split()[0]
                 return self.window
             time.sleep(0.1)
         windows = self._xdotool(["search", "--pid", str(self.process.pid)], check=False).split()
-        warnings = [line for line in self.output if line.startswith(("WARNING", "ERROR", "FATAL"))]
         raise Test_Failure("no window appeared within %.1f s (program running, %d unmapped windows); "
                            "its warnings:\n%s\nits last output:\n%s" %
-                           (timeout, len(windows), "\n".join(warnings[:10]), "\n".join(self.output[-10:])))
+                           (timeout, len(windows), "\n".join(self._warnings()), "\n".join(self.output[-10:])))
+
+    def _warnings(self):
+        return [line for line in self.output if line.startswith(("WARNING", "ERROR", "FATAL"))][:10]
 
     def wait_exit(self, timeout=5.0):
         try:
