@@ -37,7 +37,7 @@ fi
 echo "== tests (plain build)"
 run_ctest build/release -LE window
 echo "== window tests (real windows under Xvfb; few at a time, since each renders in software)"
-run_ctest build/release -L window -j 3
+run_ctest build/release -L window -j 4
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_ctest build/asan -LE window

@@ -7,9 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// ---- trace log ----------------------------------------------------------------------------
-// TraceLog with the library's level prefixes; declared in raylib.h.
-
 // ---- GL state and batch (rlgl.cpp) ----------------------------------------------------------
 struct Mat4 {
     float m[16];  // column-major, as GL takes it

@@ -29,6 +29,7 @@ directory (kept, with a screenshot when capture() ran, if QUOL_KEEP_SCRATCH is s
 """
 
 import os
+import random
 import re
 import select
 import shutil
@@ -110,11 +111,12 @@ def parse_ppm(data):
     return Screenshot(width, height, pixels)
 
 
-def start_xvfb(timeout=10.0):
-    """Starts Xvfb on a free display; returns (process, ':N')."""
+def launch_xvfb(display, timeout):
+    """Starts Xvfb on display number `display`; returns the process once it accepts clients, or
+    None when that display cannot be had."""
     read_end, write_end = os.pipe()
     process = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+        ["Xvfb", ":%d" % display, "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
         start_new_session=True)
     os.close(write_end)
@@ -122,20 +124,50 @@ def start_xvfb(timeout=10.0):
     deadline = time.monotonic() + timeout
     try:
         while not text.endswith(b"\n"):
-            left = deadline - time.monotonic()
-            ready, _, _ = select.select([read_end], [], [], max(left, 0))
+            ready, _, _ = select.select([read_end], [], [], max(deadline - time.monotonic(), 0))
             if not ready:
-                raise Test_Failure("Xvfb did not report a display within %.0f s" % timeout)
+                raise Test_Failure("Xvfb did not report its display within %.0f s" % timeout)
             chunk = os.read(read_end, 64)
-            if not chunk:
-                raise Test_Failure("Xvfb exited before reporting a display")
+            if not chunk:  # the display is taken
+                stop_process(process)
+                return None
             text += chunk
     except BaseException:
         stop_process(process)
         raise
     finally:
         os.close(read_end)
-    return process, ":" + text.decode().strip()
+    return process
+
+
+def display_answers(display):
+    """True when our own server (of our screen size) answers on the display."""
+    env = dict(os.environ, DISPLAY=display)
+    try:
+        result = subprocess.run(["xdotool", "getdisplaygeometry"], env=env, capture_output=True, timeout=5)
+    except subprocess.TimeoutExpired:
+        return False
+    width, height = SCREEN.split("x")[:2]
+    return result.returncode == 0 and result.stdout.split() == [width.encode(), height.encode()]
+
+
+def start_xvfb(timeout=10.0, attempts=6):
+    """Starts Xvfb on a free display; returns (process, ':N').
+
+    The number is drawn from a high range rather than taken as the lowest free one: other X
+    servers on the machine (xvfb-run -a starts at 99, and servers of other file-system views
+    share the abstract socket names) would otherwise collide with ours, and a client could
+    reach a stranger's server or none."""
+    rng = random.Random(os.getpid() ^ time.monotonic_ns())
+    for _ in range(attempts):
+        number = rng.randrange(1000, 30000)
+        process = launch_xvfb(number, timeout)
+        if process is None:
+            continue
+        if display_answers(":%d" % number):
+            return process, ":%d" % number
+        stop_process(process)
+    raise Test_Failure("could not start a usable Xvfb in %d attempts" % attempts)
 
 
 def stop_process(process, grace=3.0):
@@ -164,6 +196,7 @@ class Window_Session:
         self.extra_env = dict(env or {})
         self.output = []
         self._output_ended = False
+        self._reader = None
         self._lines_seen = threading.Condition()
         self.xvfb = None
         self.process = None
@@ -194,7 +227,8 @@ class Window_Session:
             self.process = subprocess.Popen(
                 [self.program] + self.args, cwd=self.scratch, env=env, stdout=subprocess.PIPE,
                 stderr=self.stderr_file, start_new_session=True)
-            threading.Thread(target=self._read_output, daemon=True).start()
+            self._reader = threading.Thread(target=self._read_output, daemon=True)
+            self._reader.start()
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -203,7 +237,9 @@ class Window_Session:
     def __exit__(self, kind, value, trace):
         if self.process:
             stop_process(self.process)
-            if self.process.stdout:
+            if self._reader:
+                self._reader.join(2.0)  # the output ends with the process (or its last child)
+            if self.process.stdout and (self._reader is None or not self._reader.is_alive()):
                 self.process.stdout.close()
             self.stderr_file.close()
         if self.xvfb:
@@ -216,10 +252,13 @@ class Window_Session:
         return False
 
     def _read_output(self):
-        for raw in self.process.stdout:
-            with self._lines_seen:
-                self.output.append(raw.decode(errors="replace").rstrip("\n"))
-                self._lines_seen.notify_all()
+        try:
+            for raw in self.process.stdout:
+                with self._lines_seen:
+                    self.output.append(raw.decode(errors="replace").rstrip("\n"))
+                    self._lines_seen.notify_all()
+        except (OSError, ValueError):
+            pass  # closed while the session ends
         with self._lines_seen:
             self._output_ended = True
             self._lines_seen.notify_all()
@@ -257,18 +296,22 @@ class Window_Session:
         deadline = time.monotonic() + self._left(timeout)
         while time.monotonic() < deadline:
             if self.process.poll() is not None:
-                raise Test_Failure("program exited (code %s) before showing a window:\n%s" %
-                                   (self.process.returncode, self.stderr_text()[-2000:]))
+                time.sleep(0.2)  # let the reader take the last lines
+                raise Test_Failure("program exited (code %s) before showing a window; its warnings:\n%s\n"
+                                   "its errors:\n%s" % (self.process.returncode, "\n".join(self._warnings()),
+                                                         self.stderr_text()[-2000:]))
             found = self._xdotool(["search", "--onlyvisible", "--pid", str(self.process.pid)], check=False)
             if found.strip():
                 self.window = found.split()[0]
                 return self.window
             time.sleep(0.1)
         windows = self._xdotool(["search", "--pid", str(self.process.pid)], check=False).split()
-        warnings = [line for line in self.output if line.startswith(("WARNING", "ERROR", "FATAL"))]
         raise Test_Failure("no window appeared within %.1f s (program running, %d unmapped windows); "
                            "its warnings:\n%s\nits last output:\n%s" %
-                           (timeout, len(windows), "\n".join(warnings[:10]), "\n".join(self.output[-10:])))
+                           (timeout, len(windows), "\n".join(self._warnings()), "\n".join(self.output[-10:])))
+
+    def _warnings(self):
+        return [line for line in self.output if line.startswith(("WARNING", "ERROR", "FATAL"))][:10]
 
     def wait_exit(self, timeout=5.0):
         try:
