@@ -323,7 +323,9 @@ Number_Result parse_json_number(std::string_view text) {
         if (text[j] == '-' || text[j] == '+') exponent_negative = text[j++] == '-';
         if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
             while (j < text.size() && text[j] >= '0' && text[j] <= '9') {
-                if (exponent < 100000) exponent = exponent * 10 + (text[j] - '0');
+                // Capped far beyond any text's length, so that the sign of the scale below
+                // stays right for every run of leading or trailing zeros.
+                if (exponent < 100000000000000000) exponent = exponent * 10 + (text[j] - '0');
                 j++;
             }
             if (exponent_negative) exponent = -exponent;

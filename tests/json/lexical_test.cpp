@@ -137,6 +137,10 @@ TEST(JsonNumbers, NumberForms) {
     EXPECT_TRUE(std::signbit(tiny.value));
     EXPECT_EQ(parse_json_number("0.000000000000000000000000000000001e-300").value, 0.0);
     EXPECT_EQ(parse_json_number("4.9406564584124654e-324").value, std::numeric_limits<double>::denorm_min());
+    // Long runs of zeros beside a long exponent still scale the right way.
+    std::string zeros(200000, '0');
+    EXPECT_EQ(parse_json_number("0." + zeros + "1e1000000").value, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(parse_json_number("1" + zeros + "e-1000000").value, 0.0);
     for (std::string_view bad : {"-"sv, "+"sv, "."sv, "+e5"sv, "x"sv, "NaN"sv, "Infinity"sv, "]"sv, ""sv}) {
         Number_Result n = parse_json_number(bad);
         EXPECT_FALSE(n.ok) << bad;

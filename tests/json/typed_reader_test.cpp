@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 
 #include "json_test_support.h"
 #include "save_records.h"
@@ -156,7 +157,8 @@ TEST(JsonTypedEntry, TrailingTextAndEmptyText) {
 
 TEST(JsonTypedEntry, Files) {
     Log_Capture log;
-    auto dir = std::filesystem::temp_directory_path() / "quol_json_test";
+    // A folder of its own: other checkouts may run these tests at the same time.
+    auto dir = std::filesystem::temp_directory_path() / ("quol_json_test_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
     std::string empty = (dir / "empty.json").string();
     std::ofstream(empty).close();

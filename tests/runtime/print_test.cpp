@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <random>
 
 #include "runtime.h"
 
@@ -87,7 +88,9 @@ TEST(Files, MissingFileIsReportedAndFails) {
 }
 
 TEST(Files, ReadsEveryByte) {
-    std::string path = (std::filesystem::temp_directory_path() / "quol_runtime_files_test.bin").string();
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("quol_runtime_files_test_" + std::to_string(std::random_device{}()) + ".bin"))
+                           .string();
     std::string bytes("a\0b\r\nc", 6);
     FILE* f = fopen(path.c_str(), "wb");
     fwrite(bytes.data(), 1, bytes.size(), f);

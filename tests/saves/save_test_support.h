@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -65,7 +66,9 @@ struct Save_Folder_Test : ::testing::Test {
 
     void SetUp() override {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() / (std::string("quol_saves_") + info->test_suite_name() + "_" + info->name());
+        // Named apart per run too: other checkouts may run the same test at the same time.
+        folder = fs::temp_directory_path() / (std::string("quol_saves_") + info->test_suite_name() + "_" + info->name() +
+                                              "_" + std::to_string(std::random_device{}()));
         fs::remove_all(folder);
         fs::create_directories(folder);
         game_dir = copy_string(folder.string());
