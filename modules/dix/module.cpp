@@ -75,8 +75,9 @@ void fail_token(stb_lexer* lexer, char* resume_at) {
 void read_token(stb_lexer* lexer) {
     stb_c_lexer_get_token(lexer);
     if (lexer->token == CLEX_eof) return;
-    if (lexer->where_lastchar >= lexer->eof) {
-        // A string or character literal ran into the sentinel: it was never closed.
+    // A string literal that ran into the sentinel was never closed. A character literal is only
+    // ever closed inside the text (the sentinel holds no '), and stb ends it past its quote.
+    if (lexer->token != CLEX_charlit && lexer->where_lastchar >= lexer->eof) {
         fail_token(lexer, lexer->eof);
         return;
     }

@@ -31,11 +31,12 @@ void json_append_value(String_Builder* builder, T value, std::string_view indent
 template <typename T>
 String json_write_string(T value, std::string_view indent_text, Member_Filter member_filter,
                          Member_Renamer member_renamer, uint64_t flags) {
-    // The first 4 KB of text are built on the stack; only longer texts touch the heap.
-    alignas(std::max_align_t) char first_buffer[4096];
+    // The first 4096 bytes of text are built on the stack; only longer texts touch the heap. The
+    // slack holds the string's terminating zero and any rounding of its allocation.
+    constexpr size_t FIRST_TEXT_BYTES = 4096;
+    alignas(std::max_align_t) char first_buffer[FIRST_TEXT_BYTES + 64];
     std::pmr::monotonic_buffer_resource storage(first_buffer, sizeof first_buffer, context.allocator);
-    String_Builder builder(&storage);
-    builder.text.reserve(sizeof first_buffer - 2 * String_Builder::INITIAL_CAPACITY);
+    String_Builder builder(&storage, FIRST_TEXT_BYTES);
     json_append_value(&builder, value, indent_text, member_filter, member_renamer, flags);
     return copy_string(builder_view(&builder));
 }

@@ -4,16 +4,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "os.h"
 #include "print.h"
 
 File_Contents read_entire_file(std::string_view path) {
     File_Contents result;
-    FILE* file = fopen(temp_c_string(path), "rb");
-    if (!file) {
-        int code = errno;
-        log_error("Could not open file \"%\": code %, %", path, code, strerror(code));
+    Os_Opened_File opened = os_open_regular_file(temp_c_string(path));
+    if (opened.not_regular) {
+        log_error("Could not open file \"%\": it is %, not a regular file", path, opened.not_regular);
         return result;
     }
+    if (!opened.file) {
+        log_error("Could not open file \"%\": code %, %", path, opened.error_code, strerror(opened.error_code));
+        return result;
+    }
+    FILE* file = opened.file;
     String_Builder builder(std::pmr::new_delete_resource());
     char chunk[16384];
     size_t n;

@@ -10,6 +10,6 @@ struct File_Contents {
     bool ok = false;
 };
 
-// Reads the whole file. A file that cannot be opened is reported as an error through the
-// logger ("Could not open file ...") and gives ok = false with an empty text.
+// Reads the whole file. A file that cannot be opened, or is not a regular file, is reported as
+// an error through the logger ("Could not open file ...") and gives ok = false with an empty text.
 File_Contents read_entire_file(std::string_view path);

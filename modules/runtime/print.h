@@ -23,7 +23,9 @@
 // A growable text buffer. Its storage comes from the allocator current when it was made.
 struct String_Builder {
     String_Builder() : text(context.allocator) { text.reserve(INITIAL_CAPACITY); }
-    explicit String_Builder(std::pmr::memory_resource* allocator) : text(allocator) { text.reserve(INITIAL_CAPACITY); }
+    explicit String_Builder(std::pmr::memory_resource* allocator, size_t capacity = INITIAL_CAPACITY) : text(allocator) {
+        text.reserve(capacity);
+    }
 
     static constexpr size_t INITIAL_CAPACITY = 240;
     std::pmr::string text;

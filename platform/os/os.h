@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -49,3 +50,19 @@ void os_sleep_seconds(double seconds);
 
 // The process's arguments as it received them, program path first.
 std::vector<std::string> os_command_line();
+
+// Opening a file for reading, but only a regular file: a FIFO would block the open forever and
+// a device such as /dev/zero would read without end. Never blocks.
+struct Os_Opened_File {
+    std::FILE* file;          // binary mode; null on failure
+    int error_code;           // the system's error code of a failed open, 0 otherwise
+    const char* not_regular;  // what the path is instead ("a FIFO", "a folder", ...), or null
+};
+Os_Opened_File os_open_regular_file(const char* path);
+
+// Pushes what was written to `file` down to the disk, so that it survives a power cut.
+// Returns 0 or the system's error code.
+int os_flush_file_to_disk(std::FILE* file);
+// Makes a file created or renamed inside `folder` survive a power cut. Returns 0 or the
+// system's error code; 0 also where the file system cannot sync folders.
+int os_flush_folder_to_disk(const char* folder);

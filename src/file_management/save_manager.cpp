@@ -1,13 +1,16 @@
 #include "file_management/save_manager.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "file_management/dir_manager.h"
 #include "modules/Time/module.h"
 #include "modules/json/typed.h"
+#include "os.h"
 #include "player/player.h"
 #include "sha256_variant.h"
 #include "time_management/day_night_cycle.h"
@@ -41,22 +44,23 @@ String error_text(int code) {
     return tprint("%", std::error_code(code, std::generic_category()).message());
 }
 
-// Writes the whole text to a file beside `path` and renames it over `path`, so the save file
-// holds one whole save at any time, even when the game dies or the disk fills mid-write.
-// Returns an empty string on success, else why it failed.
-String replace_file_text(String path, String text) {
-    String temporary_path = tprint("%.tmp", path);
+// Writes the whole text to a temporary file beside `path`, pushes it to the disk and renames
+// it over `path`, so that the save file holds one whole save at any time: when the game dies,
+// the disk fills or the power fails mid-write, and when a second instance saves at the same
+// moment. The temporary file is this process's own (its workers take turns under
+// save_file_lock); one left by a killed process is never read. Returns an empty string on
+// success, else why it failed.
+String replace_file_text(String folder, String path, String text) {
+    String temporary_path = tprint("%.%.tmp", path, os_process_id());
     const char* temporary_c_path = temp_c_string(temporary_path);
     FILE* file = std::fopen(temporary_c_path, "w");  // text mode: CR LF on Windows, as the game always wrote
     if (!file) return tprint("could not create \"%\": %", temporary_path, error_text(errno));
 
-    errno = 0;
-    bool written = std::fwrite(text.data, 1, size_t(text.count), file) == size_t(text.count);
-    written = std::fflush(file) == 0 && written;
-    int write_error = errno;
-    written = std::fclose(file) == 0 && written;
-    if (!written) {
-        int code = write_error ? write_error : errno;
+    int code = std::fwrite(text.data, 1, size_t(text.count), file) == size_t(text.count) ? 0 : errno;
+    int flush_code = os_flush_file_to_disk(file);
+    if (code == 0) code = flush_code;
+    if (std::fclose(file) != 0 && code == 0) code = errno;
+    if (code != 0) {
         std::remove(temporary_c_path);
         return tprint("could not write \"%\": %", temporary_path, error_text(code));
     }
@@ -68,16 +72,19 @@ String replace_file_text(String path, String text) {
         std::remove(temporary_c_path);
         return tprint("could not replace \"%\": %", path, rename_error.message());
     }
+    // Makes the rename itself durable. Should this fail, a power cut can at worst bring back
+    // the previous save, which is whole too.
+    os_flush_folder_to_disk(temp_c_string(folder));
     return {};
 }
 
 enum class Save_Outcome { WRITTEN, SUPERSEDED, FAILED };
 
-Save_Outcome write_save_file(String path, String text, int64_t sequence, String* failure) {
+Save_Outcome write_save_file(String folder, String path, String text, int64_t sequence, String* failure) {
     std::lock_guard lock(save_file_lock);
     // Two saves may run at once; the later key press must win whichever finishes last.
     if (sequence < written_sequence) return Save_Outcome::SUPERSEDED;
-    *failure = replace_file_text(path, text);
+    *failure = replace_file_text(folder, path, text);
     if (failure->count > 0) return Save_Outcome::FAILED;
     written_sequence = sequence;
     return Save_Outcome::WRITTEN;
@@ -88,6 +95,32 @@ bool drop_superseded_request(void* work, void*) {
     if (request->sequence == last_queued_sequence) return false;
     free_request(request);
     return true;
+}
+
+// The checksum has no key, so anyone can edit a save and recompute it: take only values that
+// the game's own clock and movement can have saved. Returns why the state is refused, or an
+// empty string.
+String refused_value(const Game_State& state) {
+    struct Kept_Range {
+        const char* member;
+        int64_t value, lowest, highest;
+    };
+    const Game_Time& time = state.time;
+    const Kept_Range ranges[] = {
+        {"ingame_hours", time.ingame_hours, 0, 23},
+        {"ingame_minutes", time.ingame_minutes, 0, int64_t(SECONDS_PER_INGAME_HOUR) - 1},
+        {"days", time.days, 1, 6},
+    };
+    for (const Kept_Range& range : ranges) {
+        if (range.value < range.lowest || range.value > range.highest) {
+            return tprint("\"%\" is %, outside %..%", range.member, range.value, range.lowest, range.highest);
+        }
+    }
+    // A lost position (null reads as NaN, 1e39 as infinity) could never be walked back from.
+    Vector2 position = state.player.position;
+    if (!std::isfinite(position.x)) return tprint("\"x\" of the position is %, not a finite number", position.x);
+    if (!std::isfinite(position.y)) return tprint("\"y\" of the position is %, not a finite number", position.y);
+    return {};
 }
 
 void free_loaded_state(Game_State* state) {
@@ -120,6 +153,11 @@ Game_Save make_game_save(const Save_Request* request, String saved_at) {
 void init_save_system() {
     init(&save_group, SAVE_WORKER_COUNT, save_group_proc, true, SAVE_WORKER_TEMPORARY_STORAGE);
     start(&save_group);
+    // The process may also end through exit() from anywhere (Xlib calls it when the display goes
+    // away): the save being written is finished and the workers are joined before their threads
+    // are destroyed, which would otherwise abort the process.
+    static bool exit_hook_set = false;
+    if (!exit_hook_set) exit_hook_set = std::atexit(shutdown_save_system) == 0;
 }
 
 void queue_save(bool is_night, int64_t hours, int64_t minutes, int64_t day_counter, String month) {
@@ -150,7 +188,7 @@ Thread_Continue_Status save_group_proc(Thread_Group*, Thread* thread, void* work
 
     String path = tprint("%/quol.sav", request->game_dir);
     String failure;
-    switch (write_save_file(path, text, request->sequence, &failure)) {
+    switch (write_save_file(request->game_dir, path, text, request->sequence, &failure)) {
         case Save_Outcome::WRITTEN:
             print("Save completed in background thread %\n", thread->index);
             break;
@@ -187,6 +225,11 @@ void load_save() {
 
     if (get_state_checksum(&save.state) != save.header.checksum) {
         print("tampered save file\n");
+        free_loaded_state(&save.state);
+        return;
+    }
+    if (String why = refused_value(save.state); why.count > 0) {
+        print("save file refused: %\n", why);
         free_loaded_state(&save.state);
         return;
     }

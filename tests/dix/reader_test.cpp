@@ -67,6 +67,8 @@ TEST_F(Reader, Literals) {
     expect_unexpected(R"(x = "\x41";)", 4, 257);
     expect_unexpected(R"(x = "\u0041";)", 4, 257);
     expect_unexpected("x = 'a';", 4, 263);
+    expect_unexpected("x = 'a'", 4, 263);  // closed as the very last bytes of the text
+    expect_unexpected("x = 'a", 4, 257);
     expect_expected("x == 1;", 2, 61, 264);
 }
 

@@ -10,6 +10,7 @@ import tempfile
 import time
 
 from game_e2e import PLAY, check, clock, enter_game, is_main_menu
+from harness import stop_process
 from quol_run import Failure, Game, near, run_named_test
 
 GREY = (105, 105, 105)
@@ -17,10 +18,10 @@ NIGHT_GREY = (31, 31, 31)  # the clear colour under black at alpha 0.7
 
 # A save at hour 19 with the player at (412.5, -96.25), its checksum as the game computes it.
 KNOWN_SAVE = (
-    '{\n\t"header": {\n\t\t"version": 0.1,\n\t\t"checksum": 831187295\n\t},\n'
+    '{\n\t"header": {\n\t\t"version": 0.1,\n\t\t"checksum": 1737981248\n\t},\n'
     '\t"state": {\n\t\t"saved_at": "8/12/2026 - 9:5",\n\t\t"player": {\n\t\t\t"position": {\n'
     '\t\t\t\t"x": 412.5,\n\t\t\t\t"y": -96.25\n\t\t\t}\n\t\t},\n\t\t"time": {\n'
-    '\t\t\t"night_time": false,\n\t\t\t"ingame_hours": 19,\n\t\t\t"ingame_minutes": 40,\n'
+    '\t\t\t"night_time": false,\n\t\t\t"ingame_hours": 19,\n\t\t\t"ingame_minutes": 14,\n'
     '\t\t\t"days": 3,\n\t\t\t"month": "Summer 2"\n\t\t}\n\t}\n}')
 
 
@@ -133,6 +134,30 @@ def test_an_edited_hour_starts_fresh(quol, source):
             enter_game(game)  # a day-lit game with the world text at the centre
             check(not any(l == "Ok!" for l in game.lines()), "a tampered save was accepted")
             game.quit()
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def test_losing_the_display_mid_game_ends_without_an_abort(quol, source):
+    """Xlib ends the process through exit() when its display goes away; the save workers must
+    neither abort that exit nor leave a broken save behind."""
+    profile = tempfile.mkdtemp(prefix="quol-profile-")
+    try:
+        with Profile_Game(quol, source, profile) as game:
+            enter_game(game)
+            game.key("c")
+            game.wait_line(r"^Save completed in background thread \d+$")
+            game.key("c", hold=0.05)  # a second save, perhaps still being written when the display goes
+            game.x11.XCloseDisplay(game.connection)  # our own connection would end this script too
+            game.connection = None
+            stop_process(game.session.xvfb)
+            status = game.session.wait_exit(timeout=10)
+            check(status == 1, f"the game ended with status {status}, not Xlib's exit status 1")
+            check(not any("terminate called" in l for l in game.session.stderr_text().splitlines()),
+                  "the game aborted on its way out")
+        with open(save_path(profile), "rb") as f:
+            save = json.loads(f.read())
+        check(save["header"]["version"] == 0.1, "the save left behind is not whole")
     finally:
         shutil.rmtree(profile, ignore_errors=True)
 

@@ -42,11 +42,13 @@ struct Tracking_Resource : std::pmr::memory_resource {
     size_t live_count() const { return live.size(); }
 
     std::map<void*, std::pair<size_t, size_t>> live;
+    size_t allocations = 0;  // ever made
 
 private:
     void* do_allocate(size_t bytes, size_t alignment) override {
         void* p = ::operator new(bytes ? bytes : 1, std::align_val_t(alignment));
         live[p] = {bytes, alignment};
+        allocations++;
         return p;
     }
     void do_deallocate(void* p, size_t bytes, size_t alignment) override {

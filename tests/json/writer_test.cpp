@@ -154,6 +154,23 @@ TEST(JsonWriterSave, LongTextsLeaveTheStackBuffer) {
     EXPECT_EQ(text.back(), '}');
 }
 
+TEST(JsonWriterSave, TheFirst4096BytesOfTextNeedNoHeap) {
+    State_Record state = example_state();
+    state.time.month = "";
+    const size_t bare = write(state).size();
+    for (size_t length : {size_t(4096), size_t(4097)}) {
+        std::string month(length - bare, 'm');
+        state.time.month = String(month);
+        Tracking_Resource tracking;
+        Push_Allocator use(&tracking);
+        String text = json_write_string(state, "\t", member_has_ignore_note, rename_by_note, 1);
+        EXPECT_EQ(size_t(text.count), length);
+        // The result itself, plus one buffer once the call's own storage is full.
+        EXPECT_EQ(tracking.allocations, length <= 4096 ? 1u : 2u) << length;
+        free_string(&text);
+    }
+}
+
 TEST(JsonWriterLayout, EmptyRecords) {
     EXPECT_EQ(write(Empty_Record{}), "{\n}");
     EXPECT_EQ(write(Empty_Record{}, ""), "{}");

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -79,6 +82,37 @@ TEST_F(SaveStress, HundredsOfSavesWhileTheFileIsReadBack) {
     RecordProperty("stolen", int(stolen_count));
     std::printf("%lld reads of the file, %lld saves stolen by the other worker\n", (long long)reads.load(),
                 (long long)stolen_count.load());
+}
+
+// A player who starts the game twice: two processes save into one folder at once, each
+// reading the file back after every save of its own.
+TEST_F(SaveStress, TwoProcessesSavingIntoOneFolderNeverLeaveABrokenFile) {
+    constexpr int ROUNDS = 150;
+    auto save_and_read_back = [&](float x) {
+        Thread worker;
+        worker.index = 1;
+        int broken = 0;
+        static int64_t sequence = 0;  // goes on rising when the test is repeated in one process
+        for (int i = 1; i <= ROUNDS; i++) {
+            save_group_proc(nullptr, &worker, make_request(++sequence, i % 24, x, game_dir));
+            if (!is_whole_save(read_text(save_path()))) broken++;
+        }
+        return broken;
+    };
+    ::testing::internal::CaptureStdout();  // both processes' lines go to the capture file
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(save_and_read_back(2.0f) == 0 ? 0 : 1);
+    int broken = save_and_read_back(1.0f);
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::string output = ::testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(broken, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process read a broken file";
+    EXPECT_EQ(output.find("Save failed"), std::string::npos) << output.substr(0, 2000);
+    EXPECT_TRUE(is_whole_save(read_text(save_path())));
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});  // no temporary file left
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 #include <regex>
 #include <string>
 #include <thread>
@@ -13,7 +17,7 @@ Game_State known_state() {
     Game_State state;
     state.saved_at = "8/12/2026 - 9:5";
     state.player.position = {412.5f, -96.25f};
-    state.time = {false, 19, 40, 3, "Summer 2"};
+    state.time = {false, 19, 14, 3, "Summer 2"};
     return state;
 }
 
@@ -21,7 +25,7 @@ const char* const KNOWN_SAVE_TEXT =
     "{\n"
     "\t\"header\": {\n"
     "\t\t\"version\": 0.1,\n"
-    "\t\t\"checksum\": 831187295\n"
+    "\t\t\"checksum\": 1737981248\n"
     "\t},\n"
     "\t\"state\": {\n"
     "\t\t\"saved_at\": \"8/12/2026 - 9:5\",\n"
@@ -34,7 +38,7 @@ const char* const KNOWN_SAVE_TEXT =
     "\t\t\"time\": {\n"
     "\t\t\t\"night_time\": false,\n"
     "\t\t\t\"ingame_hours\": 19,\n"
-    "\t\t\t\"ingame_minutes\": 40,\n"
+    "\t\t\t\"ingame_minutes\": 14,\n"
     "\t\t\t\"days\": 3,\n"
     "\t\t\t\"month\": \"Summer 2\"\n"
     "\t\t}\n"
@@ -51,7 +55,7 @@ uint32_t checksum_with_month(const std::string& month) {
 
 TEST(Checksum, FirstWordOfTheStateText) {
     Game_State state = known_state();
-    EXPECT_EQ(get_state_checksum(&state), 0x318ae95fu);  // standard SHA-256 of the 220-byte text
+    EXPECT_EQ(get_state_checksum(&state), 0x67977d40u);  // standard SHA-256 of the 220-byte text
 }
 
 TEST(Checksum, StateTextsOf56To59BytesModulo64FollowTheBlockRule) {
@@ -70,7 +74,7 @@ TEST(Checksum, TwoThreadsAtOnceGetTheSameWords) {
     auto repeat = [](bool* all_equal) {
         for (int i = 0; i < 2000; i++) {
             Game_State state = known_state();
-            if (get_state_checksum(&state) != 0x318ae95fu) *all_equal = false;
+            if (get_state_checksum(&state) != 0x67977d40u) *all_equal = false;
         }
     };
     bool first = true, second = true;
@@ -84,7 +88,7 @@ TEST(Checksum, TwoThreadsAtOnceGetTheSameWords) {
 TEST(SaveText, ExactTextOfAKnownState) {
     Save_Request request;
     request.ingame_hours = 19;
-    request.ingame_minutes = 40;
+    request.ingame_minutes = 14;
     request.days = 3;
     request.month = "Summer 2";
     request.position = {412.5f, -96.25f};
@@ -98,6 +102,7 @@ using Saving = Save_Folder_Test;
 
 TEST_F(Saving, PressWritesTheFileOnAWorkerAndItLoadsBack) {
     init_save_system();
+    std::string first_worker = std::to_string(save_group.workers[0].index);  // counts on across the process
     player.position = {-12.25f, 300.5f};
     ::testing::internal::CaptureStdout();
     queue_save(true, 19, 12, 4, "Summer 2");
@@ -105,9 +110,10 @@ TEST_F(Saving, PressWritesTheFileOnAWorkerAndItLoadsBack) {
     std::string output = ::testing::internal::GetCapturedStdout();
 
     EXPECT_TRUE(std::regex_search(output, std::regex(R"('' added     work '' to the available list at time [0-9.]+\.\n)")));
-    EXPECT_TRUE(std::regex_search(output, std::regex(R"('' assigned  work ''   to thread 1 at time [0-9.]+\.\n)")));
-    EXPECT_NE(output.find("Save completed in background thread 1\n"), std::string::npos) << output;
-    EXPECT_FALSE(fs::exists(folder / "quol.sav.tmp"));
+    EXPECT_TRUE(std::regex_search(
+        output, std::regex("'' assigned  work ''   to thread " + first_worker + R"( at time [0-9.]+\.\n)")));
+    EXPECT_NE(output.find("Save completed in background thread " + first_worker + "\n"), std::string::npos) << output;
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});  // no temporary file left
 
     std::string text = read_text(save_path());
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(\{\n\t"header": \{\n\t\t"version": 0\.1,\n\t\t"checksum": \d+\n\t\},)"
@@ -138,23 +144,46 @@ TEST_F(Saving, WithoutAGameFolderSavingIsOffAndNothingIsQueued) {
     EXPECT_FALSE(fs::exists("/quol.sav"));
 }
 
+// Limits the size of files this process writes, standing in for a full disk.
+struct File_Size_Limit {
+    rlimit previous{};
+    explicit File_Size_Limit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~File_Size_Limit() { setrlimit(RLIMIT_FSIZE, &previous); }
+};
+
 TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
     Thread worker;
     worker.index = 7;
     save_group_proc(nullptr, &worker, make_request(1, 5, 1.0f, game_dir));
-    std::string previous = read_text(save_path());
+    const std::string previous = read_text(save_path());
 
-    fs::create_directory(folder / "quol.sav.tmp");  // the next write cannot create its file
+    fs::create_directory(temporary_path());  // the temporary file cannot be created
     ::testing::internal::CaptureStdout();
     save_group_proc(nullptr, &worker, make_request(2, 6, 2.0f, game_dir));
     std::string output = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(output.rfind("Save failed in background thread 7: could not create \"", 0), 0u) << output;
-    EXPECT_EQ(output.find("Save completed"), std::string::npos);
     EXPECT_EQ(read_text(save_path()), previous);
+    fs::remove(temporary_path());
+
+    {
+        File_Size_Limit full_disk(256);  // the temporary file exists, its write of ~400 bytes fails part-way
+        ::testing::internal::CaptureStdout();
+        save_group_proc(nullptr, &worker, make_request(3, 7, 3.0f, game_dir));
+        output = ::testing::internal::GetCapturedStdout();
+    }
+    EXPECT_EQ(output.rfind("Save failed in background thread 7: could not write \"", 0), 0u) << output;
+    EXPECT_EQ(read_text(save_path()), previous);
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});
 
     String missing = tprint("%/missing", game_dir);
     ::testing::internal::CaptureStdout();
-    save_group_proc(nullptr, &worker, make_request(3, 7, 3.0f, missing));
+    save_group_proc(nullptr, &worker, make_request(4, 8, 4.0f, missing));
     output = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(output.rfind("Save failed in background thread 7: ", 0), 0u) << output;
     EXPECT_FALSE(fs::exists(folder / "missing"));
@@ -210,7 +239,7 @@ std::string replaced_all(std::string text, const std::string& from, const std::s
 
 TEST_F(Loading, LayoutLineEndsOrderAndExtraKeysDoNotMatter) {
     const std::string base = KNOWN_SAVE_TEXT;
-    std::string header = "\"header\": {\n\t\t\"version\": 0.1,\n\t\t\"checksum\": 831187295\n\t}";
+    std::string header = "\"header\": {\n\t\t\"version\": 0.1,\n\t\t\"checksum\": 1737981248\n\t}";
     std::string reordered = replaced(base, header + ",", "");
     reordered = replaced(reordered, "\n\t}\n}", "\n\t},\n\t" + header + "\n}");
     reordered = replaced(reordered, "\"night_time\": false,\n\t\t\t\"ingame_hours\": 19,",
@@ -242,7 +271,7 @@ TEST_F(Loading, AChangedStateValueIsTamperedAndRestoresNothing) {
         replaced(base, "\"ingame_hours\": 19", "\"ingame_hours\": 18"),
         replaced(base, "\"Summer 2\"", "\"Summar 2\""),
         replaced(base, "\"x\": 412.5", "\"x\": 412.75"),
-        replaced(base, "831187295", "831187296"),
+        replaced(base, "1737981248", "1737981249"),
     };
     for (const std::string& text : variants) {
         write_text(save_path(), text);
@@ -259,6 +288,58 @@ TEST_F(Loading, AChangedVersionStillLoads) {
     EXPECT_EQ(load_and_capture(), "save file loaded\nOk!\nsave file version: 0.25\n");
     EXPECT_EQ(ingame_hours, 19);
     free_string(&month_name);
+}
+
+// The checksum has no key: a player can edit a value and recompute it.
+std::string with_recomputed_checksum(const std::string& text) {
+    auto [save, ok] = json_parse_string<Game_Save>(text, true, rename_by_note, 1);
+    EXPECT_TRUE(ok) << text;
+    std::string checksum = std::to_string(get_state_checksum(&save.state));
+    free_string(&save.state.saved_at);
+    free_string(&save.state.time.month);
+    return replaced(text, "1737981248", checksum);
+}
+
+TEST_F(Loading, ValuesTheGameNeverSavesAreRefusedDespiteAMatchingChecksum) {
+    struct Crafted {
+        const char* from;
+        const char* to;
+        const char* line;
+    };
+    const Crafted cases[] = {
+        {"\"ingame_hours\": 19", "\"ingame_hours\": 9223372036854775807",
+         "\"ingame_hours\" is 9223372036854775807, outside 0..23"},
+        {"\"ingame_hours\": 19", "\"ingame_hours\": -1", "\"ingame_hours\" is -1, outside 0..23"},
+        {"\"ingame_minutes\": 14", "\"ingame_minutes\": 20", "\"ingame_minutes\" is 20, outside 0..19"},
+        {"\"days\": 3", "\"days\": 9223372036854775807", "\"days\" is 9223372036854775807, outside 1..6"},
+        {"\"days\": 3", "\"days\": 0", "\"days\" is 0, outside 1..6"},
+        {"\"x\": 412.5", "\"x\": null", "\"x\" of the position is NaN, not a finite number"},
+        {"\"y\": -96.25", "\"y\": 1e39", "\"y\" of the position is Inf, not a finite number"},
+    };
+    for (const Crafted& crafted : cases) {
+        write_text(save_path(), with_recomputed_checksum(replaced(KNOWN_SAVE_TEXT, crafted.from, crafted.to)));
+        EXPECT_EQ(load_and_capture(), std::string("save file loaded\nsave file refused: ") + crafted.line + "\n");
+        EXPECT_EQ(ingame_hours, 0);
+        EXPECT_EQ(days, 1);
+        EXPECT_EQ(month_name, "Winter 1");
+        EXPECT_EQ(player.position.x, 0.0f);
+    }
+}
+
+TEST_F(Loading, ASpecialFileAtTheSavePathFailsAtOnce) {
+    // A FIFO would block the open for good, a device would read without end.
+    ASSERT_EQ(mkfifo(save_path().c_str(), 0600), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("it is a FIFO, not a regular file"), std::string::npos);
+
+    fs::remove(save_path());
+    fs::create_symlink("/dev/zero", save_path());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("it is a character device, not a regular file"),
+              std::string::npos);
+    EXPECT_EQ(ingame_hours, 0);
 }
 
 TEST_F(Loading, EmptyOrBrokenFileFailsToLoad) {

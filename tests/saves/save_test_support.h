@@ -8,9 +8,11 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "file_management/dir_manager.h"
 #include "file_management/save_manager.h"
+#include "os.h"
 #include "player/player.h"
 #include "time_management/day_night_cycle.h"
 #include "ui_management/draw_ui.h"
@@ -27,6 +29,12 @@ inline std::string read_text(const fs::path& path) {
 inline void write_text(const fs::path& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
+}
+
+inline std::vector<fs::path> files_in(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) files.push_back(entry.path());
+    return files;
 }
 
 inline void reset_game_globals() {
@@ -79,6 +87,8 @@ struct Save_Folder_Test : ::testing::Test {
         fs::remove_all(folder);
     }
     fs::path save_path() const { return folder / "quol.sav"; }
+    // Where this process writes a save before renaming it over the save file.
+    fs::path temporary_path() const { return folder / ("quol.sav." + std::to_string(os_process_id()) + ".tmp"); }
 
     std::string load_and_capture() {
         ::testing::internal::CaptureStdout();
