@@ -14,7 +14,7 @@ packages=(
   # headless window tests and screenshots
   xvfb xauth xdotool imagemagick x11-apps python3
   libgl1 libgl1-mesa-dri
-  # fonts the assets are made from
+  # the built-in default font (DejaVu Sans) and the text tests' and benchmark's fonts
   fonts-dejavu-core fonts-freefont-otf
 )
 
