@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds quol plainly and under the sanitizers, and runs every test.
+# Installs what is missing, builds quol plainly and under the sanitizers, compiles the game
+# against raylib 6.0's own headers when they are at hand, and runs every test.
 # Exits non-zero when a test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,6 +33,19 @@ cmake --build build/tsan -j "$jobs" --target save_stress_tests
 if ls fuzz/*.cmake >/dev/null 2>&1; then
   configure build/fuzz clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOL_FUZZ=ON -DQUOL_TESTS=OFF
   cmake --build build/fuzz -j "$jobs" --target fuzzers
+fi
+
+# The game's own code against the headers of a real raylib 6.0: every object compiled, nothing
+# linked. No optimisation and no debug information, since only compiling matters.
+raylib_headers=../shared/raylib-6.0/include
+if [ -d "$raylib_headers" ]; then
+  echo "== compiling the game against raylib 6.0's own headers"
+  configure build/raylib-headers gcc -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG= \
+    -DQUOL_RAYLIB_HEADERS="$(realpath "$raylib_headers")" -DQUOL_TESTS=OFF -DQUOL_BENCH=ON
+  objects=$(ninja -C build/raylib-headers -t targets all | awk -F': ' '$1 ~ /\.o$/ { print $1 }')
+  ninja -C build/raylib-headers -j "$jobs" $objects
+else
+  echo "== skipped: compiling against raylib 6.0's own headers ($raylib_headers is absent)"
 fi
 
 echo "== tests (plain build)"

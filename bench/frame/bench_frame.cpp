@@ -2,13 +2,6 @@
 // clear, a full-screen tinted texture, 200 glyphs in two fonts, 100 rectangles and a line
 // inside a 2-D camera. Needs a display (scripts/bench.sh uses Xvfb when there is none).
 //   bench_frame [frames] [--no-msaa]
-#include "raylib.h"
-#if __has_include("rl_internal.h")  // our own layer counts its GL draws; an installed raylib does not
-#include "rl_internal.h"
-#else
-static uint64_t batch_gl_draw_count() { return 0; }
-#endif
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +9,13 @@ static uint64_t batch_gl_draw_count() { return 0; }
 #include <cstring>
 #include <ctime>
 #include <vector>
+
+#include "raylib.h"
+#if __has_include("rl_internal.h")  // our own layer counts its GL draws; an installed raylib does not
+#include "rl_internal.h"
+#else
+static uint64_t batch_gl_draw_count() { return 0; }
+#endif
 
 namespace {
 

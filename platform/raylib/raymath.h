@@ -46,4 +46,33 @@ RMAPI float Vector2Distance(Vector2 v1, Vector2 v2) {
     return sqrtf((v1.x - v2.x) * (v1.x - v2.x) + (v1.y - v2.y) * (v1.y - v2.y));
 }
 
+// The library's optional C++ operators, under the same guard: code that brings operators of its
+// own must define RAYMATH_DISABLE_CPP_OPERATORS, and a clash shows here as it would there.
+#if defined(__cplusplus) && !defined(RAYMATH_DISABLE_CPP_OPERATORS)
+
+inline Vector2 operator+(const Vector2& a, const Vector2& b) { return Vector2Add(a, b); }
+inline Vector2 operator-(const Vector2& a, const Vector2& b) { return Vector2Subtract(a, b); }
+inline Vector2 operator*(const Vector2& v, const float& s) { return Vector2Scale(v, s); }
+inline Vector2 operator*(const Vector2& a, const Vector2& b) { return Vector2{ a.x * b.x, a.y * b.y }; }
+inline Vector2 operator/(const Vector2& v, const float& s) { return Vector2Scale(v, 1.0f / s); }
+inline Vector2 operator/(const Vector2& a, const Vector2& b) { return Vector2{ a.x / b.x, a.y / b.y }; }
+
+inline const Vector2& operator+=(Vector2& a, const Vector2& b) { return a = a + b; }
+inline const Vector2& operator-=(Vector2& a, const Vector2& b) { return a = a - b; }
+inline const Vector2& operator*=(Vector2& v, const float& s) { return v = v * s; }
+inline const Vector2& operator*=(Vector2& a, const Vector2& b) { return a = a * b; }
+inline const Vector2& operator/=(Vector2& v, const float& s) { return v = v / s; }
+inline const Vector2& operator/=(Vector2& a, const Vector2& b) { return a = a / b; }
+
+// Equal within a millionth, relative to the larger magnitude (absolute below 1), as the library.
+inline bool operator==(const Vector2& a, const Vector2& b) {
+    auto near = [](float x, float y) {
+        return fabsf(x - y) <= 0.000001f * fmaxf(1.0f, fmaxf(fabsf(x), fabsf(y)));
+    };
+    return near(a.x, b.x) && near(a.y, b.y);
+}
+inline bool operator!=(const Vector2& a, const Vector2& b) { return !(a == b); }
+
+#endif
+
 #endif // RAYMATH_H
