@@ -115,8 +115,11 @@ def launch_xvfb(display, timeout):
     """Starts Xvfb on display number `display`; returns the process once it accepts clients, or
     None when that display cannot be had."""
     read_end, write_end = os.pipe()
+    # -noreset: by default the server resets when its last client leaves (here the check below),
+    # and refuses the program's connection while it does.
     process = subprocess.Popen(
-        ["Xvfb", ":%d" % display, "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+        ["Xvfb", ":%d" % display, "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
+         "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
         start_new_session=True)
     os.close(write_end)
