@@ -92,7 +92,9 @@ TEST_F(SaveStress, TwoProcessesSavingIntoOneFolderNeverLeaveABrokenFile) {
         Thread worker;
         worker.index = 1;
         int broken = 0;
-        static int64_t sequence = 0;  // goes on rising when the test is repeated in one process
+        // Above the presses of earlier tests in this process, which a lower one would not overwrite,
+        // and rising on when the test is repeated.
+        static int64_t sequence = int64_t(1) << 40;
         for (int i = 1; i <= ROUNDS; i++) {
             save_group_proc(nullptr, &worker, make_request(++sequence, i % 24, x, game_dir));
             if (!is_whole_save(read_text(save_path()))) broken++;
