@@ -25,7 +25,7 @@ int os_flush_file_to_disk(std::FILE* file) {
 }
 
 // NTFS keeps its folder entries in its journal.
-int os_flush_folder_to_disk(const char*) { return 0; }
+void os_flush_folder_to_disk(const char*) {}
 
 #else
 
@@ -77,13 +77,11 @@ int os_flush_file_to_disk(std::FILE* file) {
     return fsync(fileno(file)) == 0 ? 0 : errno;
 }
 
-int os_flush_folder_to_disk(const char* folder) {
+void os_flush_folder_to_disk(const char* folder) {
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    int code = fsync(fd) == 0 ? 0 : errno;
+    if (fd < 0) return;
+    fsync(fd);
     close(fd);
-    // Some file systems cannot sync a folder at all; there is nothing more to do there.
-    return (code == EINVAL || code == ENOTSUP) ? 0 : code;
 }
 
 #endif

@@ -63,6 +63,6 @@ Os_Opened_File os_open_regular_file(const char* path);
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.
 // Returns 0 or the system's error code.
 int os_flush_file_to_disk(std::FILE* file);
-// Makes a file created or renamed inside `folder` survive a power cut. Returns 0 or the
-// system's error code; 0 also where the file system cannot sync folders.
-int os_flush_folder_to_disk(const char* folder);
+// Makes a file created or renamed inside `folder` survive a power cut, as far as the file
+// system allows; best effort, since callers have nothing better to do when it fails.
+void os_flush_folder_to_disk(const char* folder);
