@@ -50,6 +50,8 @@ fi
 
 echo "== tests (plain build)"
 run_ctest build/release -LE window
+echo "== each unit-test binary as one process, shuffled and run twice (no test may lean on another)"
+python3 scripts/run_whole_test_binaries.py build/release --skip-label window
 echo "== window tests (real windows under Xvfb; few at a time, since each renders in software)"
 run_ctest build/release -L window -j 4
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"

@@ -22,10 +22,20 @@ File_Contents read_entire_file(std::string_view path) {
     String_Builder builder(std::pmr::new_delete_resource());
     char chunk[16384];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0) append(&builder, std::string_view(chunk, n));
+    int64_t total = 0;
+    // Counted as read, never trusted from the file's reported size.
+    while (total <= WHOLE_FILE_LIMIT && (n = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        append(&builder, std::string_view(chunk, n));
+        total += int64_t(n);
+    }
     bool read_failed = ferror(file) != 0;
     int code = errno;
     fclose(file);
+    if (total > WHOLE_FILE_LIMIT) {
+        log_error("Could not read file \"%\": it holds more than % bytes, the most a file read whole may hold",
+                  path, WHOLE_FILE_LIMIT);
+        return result;
+    }
     if (read_failed) {
         log_info("Read of '%' failed: code %, '%'.\n", path, code, strerror(code));
         return result;

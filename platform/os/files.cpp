@@ -1,6 +1,23 @@
 #include "os.h"
 
 #include <cerrno>
+#include <random>
+
+namespace {
+
+// The process id alone is not unique: sandboxes and network homes show several instances the
+// same one. The random part is what no other writer picks.
+std::string unique_name(const std::string& prefix, const std::string& suffix) {
+    std::random_device random;
+    unsigned long long part = (static_cast<unsigned long long>(random()) << 32) ^ random();
+    char text[24];
+    std::snprintf(text, sizeof text, "%016llx", part);
+    return prefix + std::to_string(os_process_id()) + "-" + text + suffix;
+}
+
+constexpr int UNIQUE_NAME_ATTEMPTS = 64;
+
+}  // namespace
 
 #if defined(_WIN32)
 
@@ -9,14 +26,57 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+
+std::filesystem::path native_path(const char* path) {
+    return std::filesystem::path(reinterpret_cast<const char8_t*>(path));
+}
+
+}  // namespace
+
 Os_Opened_File os_open_regular_file(const char* path) {
     std::error_code error;
-    auto status = std::filesystem::status(std::filesystem::path(reinterpret_cast<const char8_t*>(path)), error);
+    auto status = std::filesystem::status(native_path(path), error);
     if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         return {nullptr, 0, std::filesystem::is_directory(status) ? "a folder" : "a special file"};
     }
     std::FILE* file = std::fopen(path, "rb");
     return {file, file ? 0 : errno, nullptr};
+}
+
+Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {
+    std::string path;
+    for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
+        path = unique_name(prefix, suffix);
+        // "x": a new file or none. While it is open here, no other process can delete it.
+        std::FILE* file = std::fopen(path.c_str(), "wx");
+        if (file) return {file, path, 0};
+        if (errno != EEXIST) return {nullptr, path, errno};
+    }
+    return {nullptr, path, EEXIST};
+}
+
+std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {
+    // Windows renames no open file, so it is closed first.
+    std::fclose(unique->file);
+    unique->file = nullptr;
+    std::error_code error;
+    std::filesystem::rename(native_path(unique->path.c_str()), native_path(target), error);
+    if (error) std::remove(unique->path.c_str());
+    return error;
+}
+
+void os_discard_unique_file(Os_Unique_File* unique) {
+    std::fclose(unique->file);
+    unique->file = nullptr;
+    std::remove(unique->path.c_str());
+}
+
+bool os_remove_abandoned_file(const char* path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(native_path(path), error))) return false;
+    // Fails for a file that a writer still has open.
+    return std::filesystem::remove(native_path(path), error);
 }
 
 int os_flush_file_to_disk(std::FILE* file) {
@@ -30,6 +90,7 @@ void os_flush_folder_to_disk(const char*) {}
 #else
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +103,14 @@ const char* kind_of(mode_t mode) {
     if (S_ISBLK(mode)) return "a block device";
     if (S_ISSOCK(mode)) return "a socket";
     return "a special file";
+}
+
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether `path` still names the open file `fd`.
+bool still_named(int fd, const char* path) {
+    struct stat opened, named;
+    return fstat(fd, &opened) == 0 && stat(path, &named) == 0 && same_file(opened, named);
 }
 
 }  // namespace
@@ -70,6 +139,67 @@ Os_Opened_File os_open_regular_file(const char* path) {
         return {nullptr, code, nullptr};
     }
     return {file, 0, nullptr};
+}
+
+Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {
+    std::string path;
+    for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
+        path = unique_name(prefix, suffix);
+        // O_EXCL: a new file or none, and never one reached through a link at that name.
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return {nullptr, path, errno};
+        }
+        // The lock marks the file as written to until the commit or discard. A clean-up may have
+        // locked and removed it in the instant after its creation: then take another name. Where
+        // the file system has no locks, no clean-up can take the file either.
+        if (flock(fd, LOCK_EX) == 0 && !still_named(fd, path.c_str())) {
+            close(fd);
+            continue;
+        }
+        std::FILE* file = fdopen(fd, "w");
+        if (!file) {
+            int code = errno;
+            unlink(path.c_str());
+            close(fd);
+            return {nullptr, path, code};
+        }
+        return {file, path, 0};
+    }
+    return {nullptr, path, EEXIST};
+}
+
+std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {
+    // Renamed while still open and locked, so that no clean-up takes it in between.
+    std::error_code error;
+    if (rename(unique->path.c_str(), target) != 0) {
+        error.assign(errno, std::generic_category());
+        unlink(unique->path.c_str());
+    }
+    std::fclose(unique->file);
+    unique->file = nullptr;
+    return error;
+}
+
+void os_discard_unique_file(Os_Unique_File* unique) {
+    unlink(unique->path.c_str());
+    std::fclose(unique->file);
+    unique->file = nullptr;
+}
+
+bool os_remove_abandoned_file(const char* path) {
+    struct stat named;
+    if (lstat(path, &named) != 0 || !S_ISREG(named.st_mode)) return false;
+    // O_NONBLOCK: should the name have become a FIFO since the look, the open still returns.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat opened;
+    bool abandoned = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && same_file(opened, named) &&
+                     flock(fd, LOCK_EX | LOCK_NB) == 0 && still_named(fd, path);
+    bool removed = abandoned && unlink(path) == 0;
+    close(fd);  // only now, so that no writer gets the lock of a file about to go
+    return removed;
 }
 
 int os_flush_file_to_disk(std::FILE* file) {

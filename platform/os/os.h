@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // The user's profile folder: USERPROFILE when it is set and not empty, otherwise HOME when it is
@@ -59,6 +60,24 @@ struct Os_Opened_File {
     const char* not_regular;  // what the path is instead ("a FIFO", "a folder", ...), or null
 };
 Os_Opened_File os_open_regular_file(const char* path);
+
+// A file made to be renamed over another one. Its name is new (created exclusively, never
+// through a link) and unique to this writer whatever the process ids, and until it is committed
+// or discarded no other process takes it for a leftover (see os_remove_abandoned_file).
+struct Os_Unique_File {
+    std::FILE* file;    // text mode; null on failure
+    std::string path;   // prefix + "<process id>-<random part>" + suffix
+    int error_code;     // the system's error code of a failed creation, 0 otherwise
+};
+Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix);
+// Renames the file over `target`, replacing it, and closes it. On failure the file is removed.
+std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target);
+// Closes the file and removes it.
+void os_discard_unique_file(Os_Unique_File* unique);
+// Removes `path` when it is a regular file that no writer holds any more: a unique file whose
+// process died before committing it, or any file no writer locked. Never opens anything else
+// and never waits. Returns true when the file was removed.
+bool os_remove_abandoned_file(const char* path);
 
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.
 // Returns 0 or the system's error code.

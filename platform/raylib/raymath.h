@@ -66,10 +66,10 @@ inline const Vector2& operator/=(Vector2& a, const Vector2& b) { return a = a / 
 
 // Equal within a millionth, relative to the larger magnitude (absolute below 1), as the library.
 inline bool operator==(const Vector2& a, const Vector2& b) {
-    auto near = [](float x, float y) {
+    auto close_enough = [](float x, float y) {
         return fabsf(x - y) <= 0.000001f * fmaxf(1.0f, fmaxf(fabsf(x), fabsf(y)));
     };
-    return near(a.x, b.x) && near(a.y, b.y);
+    return close_enough(a.x, b.x) && close_enough(a.y, b.y);
 }
 inline bool operator!=(const Vector2& a, const Vector2& b) { return !(a == b); }
 

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "file_management/dir_manager.h"
@@ -18,17 +20,23 @@
 
 Thread_Group save_group;
 std::mutex save_file_lock;
+int64_t last_queued_sequence = 0;
+int64_t written_sequence = 0;
+bool saving_off_reported = false;
 
 namespace {
 
 constexpr uint64_t SAVE_JSON_FLAGS = 1;
+constexpr std::string_view TEMPORARY_PREFIX = "quol.sav.";
+constexpr std::string_view TEMPORARY_SUFFIX = ".tmp";
 
-// Main thread only: numbers the key presses.
-int64_t last_queued_sequence = 0;
-bool saving_off_reported = false;
-
-// Guarded by save_file_lock: the key press whose save the file holds.
-int64_t written_sequence = 0;
+// The pool's life, which exit() may end from any thread: queue_save and the start of a shutdown
+// take save_system_lock, so that no save is added once the shutdown has begun.
+enum class Save_System_State { NOT_STARTED, RUNNING, STOPPING, STOPPED };
+std::mutex save_system_lock;
+std::condition_variable save_system_stopped;
+Save_System_State save_system_state = Save_System_State::NOT_STARTED;
+bool refused_save_reported = false;
 
 // Requests and their strings come from the heap whatever the caller's allocator is, because
 // another thread frees them.
@@ -44,33 +52,41 @@ String error_text(int code) {
     return tprint("%", std::error_code(code, std::generic_category()).message());
 }
 
+std::filesystem::path file_system_path(String path) { return std::filesystem::path(path.view()); }
+
+// Temporary files whose writer died mid-save (killed, power cut) would pile up for good. Those
+// of earlier versions, named after the process id alone, go too; a running instance's stay.
+void remove_abandoned_temporary_files(String folder) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(file_system_path(folder), error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::string name = entry->path().filename().string();
+        bool temporary = name.size() > TEMPORARY_PREFIX.size() + TEMPORARY_SUFFIX.size() &&
+                         name.starts_with(TEMPORARY_PREFIX) && name.ends_with(TEMPORARY_SUFFIX);
+        if (temporary) os_remove_abandoned_file(entry->path().string().c_str());
+    }
+}
+
 // Writes the whole text to a temporary file beside `path`, pushes it to the disk and renames
 // it over `path`, so that the save file holds one whole save at any time: when the game dies,
-// the disk fills or the power fails mid-write, and when a second instance saves at the same
-// moment. The temporary file is this process's own (its workers take turns under
-// save_file_lock); one left by a killed process is never read. Returns an empty string on
-// success, else why it failed.
+// the disk fills or the power fails mid-write, and when other instances save at the same
+// moment, whatever their process ids. Returns an empty string on success, else why it failed.
 String replace_file_text(String folder, String path, String text) {
-    String temporary_path = tprint("%.%.tmp", path, os_process_id());
-    const char* temporary_c_path = temp_c_string(temporary_path);
-    FILE* file = std::fopen(temporary_c_path, "w");  // text mode: CR LF on Windows, as the game always wrote
-    if (!file) return tprint("could not create \"%\": %", temporary_path, error_text(errno));
-
-    int code = std::fwrite(text.data, 1, size_t(text.count), file) == size_t(text.count) ? 0 : errno;
-    int flush_code = os_flush_file_to_disk(file);
-    if (code == 0) code = flush_code;
-    if (std::fclose(file) != 0 && code == 0) code = errno;
-    if (code != 0) {
-        std::remove(temporary_c_path);
-        return tprint("could not write \"%\": %", temporary_path, error_text(code));
+    Os_Unique_File temporary = os_create_unique_file(std::string(path.view()) + ".", std::string(TEMPORARY_SUFFIX));
+    if (!temporary.file) {
+        return tprint("could not create \"%\": %", temporary.path, error_text(temporary.error_code));
     }
-
-    std::error_code rename_error;
-    std::filesystem::rename(std::filesystem::path(temporary_path.view()), std::filesystem::path(path.view()),
-                            rename_error);
-    if (rename_error) {
-        std::remove(temporary_c_path);
-        return tprint("could not replace \"%\": %", path, rename_error.message());
+    size_t size = size_t(text.count);
+    int code = std::fwrite(text.data, 1, size, temporary.file) == size ? 0 : errno;
+    int flush_code = os_flush_file_to_disk(temporary.file);
+    if (code == 0) code = flush_code;
+    if (code != 0) {
+        String failure = tprint("could not write \"%\": %", temporary.path, error_text(code));
+        os_discard_unique_file(&temporary);
+        return failure;
+    }
+    if (std::error_code error = os_commit_unique_file(&temporary, temp_c_string(path))) {
+        return tprint("could not replace \"%\": %", path, error.message());
     }
     // Makes the rename itself durable. Should this fail, a power cut can at worst bring back
     // the previous save, which is whole too.
@@ -151,11 +167,17 @@ Game_Save make_game_save(const Save_Request* request, String saved_at) {
 }
 
 void init_save_system() {
+    std::lock_guard lock(save_system_lock);
+    quol_assert(save_system_state != Save_System_State::RUNNING && save_system_state != Save_System_State::STOPPING,
+                "init_save_system called while the save workers run: shut them down first");
+    if (saving_enabled()) remove_abandoned_temporary_files(game_dir);
     init(&save_group, SAVE_WORKER_COUNT, save_group_proc, true, SAVE_WORKER_TEMPORARY_STORAGE);
     start(&save_group);
-    // The process may also end through exit() from anywhere (Xlib calls it when the display goes
-    // away): the save being written is finished and the workers are joined before their threads
-    // are destroyed, which would otherwise abort the process.
+    save_system_state = Save_System_State::RUNNING;
+    refused_save_reported = false;
+    // The process may also end through exit() from any thread (Xlib calls it when the display
+    // goes away): the save being written is finished and the workers are joined before their
+    // threads are destroyed, which would otherwise abort the process.
     static bool exit_hook_set = false;
     if (!exit_hook_set) exit_hook_set = std::atexit(shutdown_save_system) == 0;
 }
@@ -167,7 +189,15 @@ void queue_save(bool is_night, int64_t hours, int64_t minutes, int64_t day_count
         saving_off_reported = true;
         return;
     }
-    quol_assert(save_group.worker_count > 0, "queue_save called while the save workers are not running");
+    std::lock_guard lock(save_system_lock);
+    quol_assert(save_system_state != Save_System_State::NOT_STARTED,
+                "queue_save called before init_save_system started the save workers");
+    if (save_system_state != Save_System_State::RUNNING) {
+        // exit() from another thread began the shutdown, which must end.
+        if (!refused_save_reported) print("Save not taken: the save system is shutting down.\n");
+        refused_save_reported = true;
+        return;
+    }
 
     auto* request = new Save_Request{};
     request->night_time = is_night;
@@ -206,10 +236,26 @@ Thread_Continue_Status save_group_proc(Thread_Group*, Thread* thread, void* work
 }
 
 void shutdown_save_system() {
-    if (save_group.worker_count == 0) return;
+    {
+        std::unique_lock lock(save_system_lock);
+        if (save_system_state == Save_System_State::STOPPING) {
+            // Another thread is shutting down. A worker returns at once, since that thread may
+            // be waiting for it; any other thread waits, so that the pool is gone before exit()
+            // destroys it.
+            if (!this_worker()) save_system_stopped.wait(lock, [] { return save_system_state != Save_System_State::STOPPING; });
+            return;
+        }
+        if (save_system_state != Save_System_State::RUNNING) return;
+        save_system_state = Save_System_State::STOPPING;
+    }
     // The newest waiting request holds the latest state; the older ones would only be overwritten.
     drop_waiting_work(&save_group, drop_superseded_request, nullptr);
     shutdown(&save_group);
+    {
+        std::lock_guard lock(save_system_lock);
+        save_system_state = Save_System_State::STOPPED;
+    }
+    save_system_stopped.notify_all();
 }
 
 void load_save() {

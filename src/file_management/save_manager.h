@@ -63,6 +63,9 @@ constexpr size_t SAVE_WORKER_TEMPORARY_STORAGE = 16384;
 
 extern Thread_Group save_group;
 extern std::mutex save_file_lock;  // held while a worker replaces the save file
+extern int64_t last_queued_sequence;  // the newest key press handed to the workers
+extern int64_t written_sequence;      // under save_file_lock: the key press whose save the file holds
+extern bool saving_off_reported;      // "Saving is off" is said once a run
 
 // The first word of the SHA-256 (with the rendering library's block rule) of the state written
 // as tab-indented JSON. Works in storage of its own, so any thread may call it at any time.
@@ -71,11 +74,13 @@ uint32_t get_state_checksum(const Game_State* state);
 // The save of one request, with its checksum; its strings are views of the request's and of `saved_at`.
 Game_Save make_game_save(const Save_Request* request, String saved_at);
 
+// Also removes temporary files that writers which died left in the game folder.
 void init_save_system();
 // Copies what a save needs and hands it to the workers; never waits for the write.
 void queue_save(bool night_time, int64_t ingame_hours, int64_t ingame_minutes, int64_t days, String month);
 Thread_Continue_Status save_group_proc(Thread_Group* group, Thread* thread, void* work);
 // Finishes the save being written and the newest one still waiting, then stops the workers.
+// Safe from any thread, a worker's included, and more than once; saves are refused from its start.
 void shutdown_save_system();
 // Restores the clock, night flag, season label and player position from the save file.
 void load_save();

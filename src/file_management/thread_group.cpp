@@ -9,6 +9,7 @@ namespace {
 
 const auto run_start = std::chrono::steady_clock::now();
 std::atomic<int> next_thread_index{1};
+thread_local Thread* current_worker = nullptr;
 
 // Pool lines go through the logger; formatted on the stack so that adding work costs no
 // temporary storage on the caller's thread.
@@ -50,6 +51,7 @@ bool steal_work(Thread* thread, Work_Entry* entry) {
 
 void thread_group_run(Thread* thread) {
     Thread_Group* group = thread->group;
+    current_worker = thread;
     context.allocator = group->allocator;
     context.logger = group->logger;
     context.logger_data = group->logger_data;
@@ -126,11 +128,17 @@ void drop_waiting_work(Thread_Group* group, bool (*should_drop)(void* work, void
     }
 }
 
+Thread* this_worker() { return current_worker; }
+
 void shutdown(Thread_Group* group) {
     group->should_exit = true;
     for (int64_t i = 0; i < group->worker_count; i++) group->workers[i].queue.available.release();
     for (int64_t i = 0; i < group->worker_count; i++) {
-        if (group->workers[i].handle.joinable()) group->workers[i].handle.join();
+        Thread* thread = &group->workers[i];
+        if (!thread->handle.joinable()) continue;
+        // A worker that shuts its own group down (exit() on a worker) cannot wait for itself.
+        if (thread == current_worker) thread->handle.detach();
+        else thread->handle.join();
     }
     group->workers.reset();
     group->worker_count = 0;

@@ -76,6 +76,11 @@ void add_work(Thread_Group* group, void* work, String logging_name = {});
 // procedure owns the dropped work from then on.
 void drop_waiting_work(Thread_Group* group, bool (*should_drop)(void* work, void* data), void* data);
 
+// The pool worker running the calling thread, or null on any other thread.
+Thread* this_worker();
+
 // Lets every worker finish what it is running and what still waits in the queues, then ends
-// the threads. Waits without a time limit.
+// the threads. Waits without a time limit. Called on one of the workers (exit() there), it
+// leaves that thread alone, which then never returns to the pool. Nothing may add work once it
+// has begun.
 void shutdown(Thread_Group* group);

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <regex>
 #include <string>
@@ -163,18 +168,11 @@ TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
     save_group_proc(nullptr, &worker, make_request(1, 5, 1.0f, game_dir));
     const std::string previous = read_text(save_path());
 
-    fs::create_directory(temporary_path());  // the temporary file cannot be created
-    ::testing::internal::CaptureStdout();
-    save_group_proc(nullptr, &worker, make_request(2, 6, 2.0f, game_dir));
-    std::string output = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output.rfind("Save failed in background thread 7: could not create \"", 0), 0u) << output;
-    EXPECT_EQ(read_text(save_path()), previous);
-    fs::remove(temporary_path());
-
+    std::string output;
     {
         File_Size_Limit full_disk(256);  // the temporary file exists, its write of ~400 bytes fails part-way
         ::testing::internal::CaptureStdout();
-        save_group_proc(nullptr, &worker, make_request(3, 7, 3.0f, game_dir));
+        save_group_proc(nullptr, &worker, make_request(2, 7, 3.0f, game_dir));
         output = ::testing::internal::GetCapturedStdout();
     }
     EXPECT_EQ(output.rfind("Save failed in background thread 7: could not write \"", 0), 0u) << output;
@@ -183,10 +181,70 @@ TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
 
     String missing = tprint("%/missing", game_dir);
     ::testing::internal::CaptureStdout();
-    save_group_proc(nullptr, &worker, make_request(4, 8, 4.0f, missing));
+    save_group_proc(nullptr, &worker, make_request(3, 8, 4.0f, missing));
     output = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output.rfind("Save failed in background thread 7: ", 0), 0u) << output;
+    EXPECT_EQ(output.rfind("Save failed in background thread 7: could not create \"", 0), 0u) << output;
     EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+// Another instance's writer holds its temporary file locked; everything else named like a
+// temporary file is a leftover when it is a regular file, and not ours to touch otherwise.
+TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
+    const char* leftovers[] = {"quol.sav.4242.tmp", "quol.sav.4242-00000000deadbeef.tmp"};
+    for (const char* name : leftovers) write_text(folder / name, "{\"header\": ");
+    fs::path live = folder / "quol.sav.77-0123456789abcdef.tmp";
+    write_text(live, "{");
+    int live_writer = open(live.c_str(), O_RDWR);
+    ASSERT_EQ(flock(live_writer, LOCK_EX), 0);
+    ASSERT_EQ(mkfifo((folder / "quol.sav.fifo.tmp").c_str(), 0600), 0);
+    fs::create_directory(folder / "quol.sav.folder.tmp");
+    write_text(folder / "linked", "kept");
+    fs::create_symlink(folder / "linked", folder / "quol.sav.link.tmp");
+    write_text(folder / "quol.sav.bak", "kept");
+
+    std::vector<fs::path> kept = files_in(folder);
+    std::erase_if(kept, [&](const fs::path& path) { return path.filename().string().find("quol.sav.4242") == 0; });
+    std::sort(kept.begin(), kept.end());
+
+    init_save_system();
+    ::testing::internal::CaptureStdout();
+    queue_save(false, 3, 4, 5, "Spring 1");  // saving still works beside all of them
+    shutdown_save_system();
+    ::testing::internal::GetCapturedStdout();
+    close(live_writer);
+
+    kept.push_back(save_path());
+    std::sort(kept.begin(), kept.end());
+    std::vector<fs::path> found = files_in(folder);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, kept);
+    EXPECT_EQ(read_text(folder / "linked"), "kept");
+}
+
+Thread_Continue_Status exit_on_worker(Thread_Group*, Thread*, void*) { std::exit(3); }
+
+// exit() may come from any thread, a save worker's included: the process ends with the status
+// given, never an abort, and saves asked for meanwhile are refused so that the shutdown ends.
+TEST_F(Saving, ExitFromAnyThreadEndsTheProcessCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            init_save_system();
+            save_group.proc = exit_on_worker;  // the next save runs into exit()
+            queue_save(false, 1, 2, 3, "Winter 1");
+            for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(
+        {
+            init_save_system();
+            std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                std::exit(4);
+            }).detach();
+            for (int64_t hour = 0;; hour++) queue_save(false, hour % 24, 0, 1, "Winter 1");
+        },
+        ::testing::ExitedWithCode(4), "");
 }
 
 TEST_F(Saving, AnOlderSaveArrivingLateIsNotWritten) {
@@ -338,6 +396,17 @@ TEST_F(Loading, ASpecialFileAtTheSavePathFailsAtOnce) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_and_capture(), "failed to load save file\n");
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("it is a character device, not a regular file"),
+              std::string::npos);
+    EXPECT_EQ(ingame_hours, 0);
+}
+
+TEST_F(Loading, AFileOverTheReadLimitIsRefusedWithoutReadingItAll) {
+    write_text(save_path(), "");
+    fs::resize_file(save_path(), WHOLE_FILE_LIMIT + 1);  // sparse: nothing to write
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Could not read file \"" + save_path().string() +
+                                                             "\": it holds more than 67108864 bytes"),
               std::string::npos);
     EXPECT_EQ(ingame_hours, 0);
 }

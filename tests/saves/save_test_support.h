@@ -81,14 +81,16 @@ struct Save_Folder_Test : ::testing::Test {
         fs::create_directories(folder);
         game_dir = copy_string(folder.string());
         reset_game_globals();
+        // The save system's own process-wide state, as at the start of a run.
+        last_queued_sequence = 0;
+        written_sequence = 0;
+        saving_off_reported = false;
     }
     void TearDown() override {
         free_string(&game_dir);
         fs::remove_all(folder);
     }
     fs::path save_path() const { return folder / "quol.sav"; }
-    // Where this process writes a save before renaming it over the save file.
-    fs::path temporary_path() const { return folder / ("quol.sav." + std::to_string(os_process_id()) + ".tmp"); }
 
     std::string load_and_capture() {
         ::testing::internal::CaptureStdout();
