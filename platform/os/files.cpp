@@ -26,17 +26,9 @@ constexpr int UNIQUE_NAME_ATTEMPTS = 64;
 #include <filesystem>
 #include <system_error>
 
-namespace {
-
-std::filesystem::path native_path(const char* path) {
-    return std::filesystem::path(reinterpret_cast<const char8_t*>(path));
-}
-
-}  // namespace
-
 Os_Opened_File os_open_regular_file(const char* path) {
     std::error_code error;
-    auto status = std::filesystem::status(native_path(path), error);
+    auto status = std::filesystem::status(std::filesystem::path(path), error);
     if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         return {nullptr, 0, std::filesystem::is_directory(status) ? "a folder" : "a special file"};
     }
@@ -61,7 +53,8 @@ std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target
     std::fclose(unique->file);
     unique->file = nullptr;
     std::error_code error;
-    std::filesystem::rename(native_path(unique->path.c_str()), native_path(target), error);
+    // Narrow paths in the system's code page, as fopen takes them.
+    std::filesystem::rename(std::filesystem::path(unique->path), std::filesystem::path(target), error);
     if (error) std::remove(unique->path.c_str());
     return error;
 }
@@ -72,11 +65,11 @@ void os_discard_unique_file(Os_Unique_File* unique) {
     std::remove(unique->path.c_str());
 }
 
-bool os_remove_abandoned_file(const char* path) {
+bool os_remove_abandoned_file(const std::filesystem::path& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(native_path(path), error))) return false;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error))) return false;
     // Fails for a file that a writer still has open.
-    return std::filesystem::remove(native_path(path), error);
+    return std::filesystem::remove(path, error);
 }
 
 int os_flush_file_to_disk(std::FILE* file) {
@@ -188,7 +181,8 @@ void os_discard_unique_file(Os_Unique_File* unique) {
     unique->file = nullptr;
 }
 
-bool os_remove_abandoned_file(const char* path) {
+bool os_remove_abandoned_file(const std::filesystem::path& file) {
+    const char* path = file.c_str();
     struct stat named;
     if (lstat(path, &named) != 0 || !S_ISREG(named.st_mode)) return false;
     // O_NONBLOCK: should the name have become a FIFO since the look, the open still returns.

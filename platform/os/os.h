@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -77,7 +78,7 @@ void os_discard_unique_file(Os_Unique_File* unique);
 // Removes `path` when it is a regular file that no writer holds any more: a unique file whose
 // process died before committing it, or any file no writer locked. Never opens anything else
 // and never waits. Returns true when the file was removed.
-bool os_remove_abandoned_file(const char* path);
+bool os_remove_abandoned_file(const std::filesystem::path& path);
 
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.
 // Returns 0 or the system's error code.

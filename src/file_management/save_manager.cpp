@@ -52,18 +52,20 @@ String error_text(int code) {
     return tprint("%", std::error_code(code, std::generic_category()).message());
 }
 
-std::filesystem::path file_system_path(String path) { return std::filesystem::path(path.view()); }
-
 // Temporary files whose writer died mid-save (killed, power cut) would pile up for good. Those
 // of earlier versions, named after the process id alone, go too; a running instance's stay.
 void remove_abandoned_temporary_files(String folder) {
+    // Names compared in the system's own form: no conversion of other files' names can fail.
+    const auto prefix = std::filesystem::path(TEMPORARY_PREFIX).native();
+    const auto suffix = std::filesystem::path(TEMPORARY_SUFFIX).native();
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(file_system_path(folder), error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::string name = entry->path().filename().string();
-        bool temporary = name.size() > TEMPORARY_PREFIX.size() + TEMPORARY_SUFFIX.size() &&
-                         name.starts_with(TEMPORARY_PREFIX) && name.ends_with(TEMPORARY_SUFFIX);
-        if (temporary) os_remove_abandoned_file(entry->path().string().c_str());
+    for (std::filesystem::directory_iterator entry(std::filesystem::path(folder.view()), error), end;
+         !error && entry != end; entry.increment(error)) {
+        const std::filesystem::path file_name = entry->path().filename();
+        const auto& name = file_name.native();
+        if (name.size() > prefix.size() + suffix.size() && name.starts_with(prefix) && name.ends_with(suffix)) {
+            os_remove_abandoned_file(entry->path());
+        }
     }
 }
 
