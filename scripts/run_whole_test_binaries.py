@@ -8,6 +8,7 @@ import argparse
 import concurrent.futures
 import json
 import os
+import random
 import subprocess
 import sys
 
@@ -28,10 +29,10 @@ def test_binaries(build_dir, skip_label):
     return binaries
 
 
-def run(binary, folder):
+def run(binary, folder, seed):
     try:
-        result = subprocess.run([binary, "--gtest_shuffle", "--gtest_repeat=2"], cwd=folder,
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+        command = [binary, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_repeat=2"]
+        result = subprocess.run(command, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                 errors="replace", timeout=TIMEOUT_SECONDS)
         return result.returncode, result.stdout
     except subprocess.TimeoutExpired as expired:
@@ -50,14 +51,15 @@ def main():
         return 1
     failed = 0
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count()) as pool:
-        results = pool.map(lambda item: (item[0], *run(*item)), sorted(binaries.items()))
+        seeds = {binary: random.randint(1, 99999) for binary in binaries}
+        results = pool.map(lambda item: (item[0], *run(*item, seeds[item[0]])), sorted(binaries.items()))
         for binary, status, output in results:
             name = os.path.basename(binary)
             if status == 0:
                 print(f"passed  {name}")
                 continue
             failed += 1
-            print(f"FAILED  {name} ({status})\n{output[-20000:]}")
+            print(f"FAILED  {name} ({status}); again with --gtest_random_seed={seeds[binary]}\n{output[-20000:]}")
     print(f"{len(binaries) - failed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -7,6 +7,13 @@
 #include "os.h"
 #include "print.h"
 
+namespace {
+
+constexpr std::string_view TOO_LARGE =
+    "Could not read file \"%\": it holds more than % bytes, the most a file read whole may hold";
+
+}  // namespace
+
 File_Contents read_entire_file(std::string_view path) {
     File_Contents result;
     Os_Opened_File opened = os_open_regular_file(temp_c_string(path));
@@ -19,11 +26,16 @@ File_Contents read_entire_file(std::string_view path) {
         return result;
     }
     FILE* file = opened.file;
-    String_Builder builder(std::pmr::new_delete_resource());
+    if (opened.size > WHOLE_FILE_LIMIT) {
+        fclose(file);
+        log_error(TOO_LARGE, path, WHOLE_FILE_LIMIT);
+        return result;
+    }
+    String_Builder builder(std::pmr::new_delete_resource(), size_t(opened.size) + 1);
     char chunk[16384];
     size_t n;
     int64_t total = 0;
-    // Counted as read, never trusted from the file's reported size.
+    // Counted as read too: files under /proc report no size, and a file may grow meanwhile.
     while (total <= WHOLE_FILE_LIMIT && (n = fread(chunk, 1, sizeof chunk, file)) > 0) {
         append(&builder, std::string_view(chunk, n));
         total += int64_t(n);
@@ -32,8 +44,7 @@ File_Contents read_entire_file(std::string_view path) {
     int code = errno;
     fclose(file);
     if (total > WHOLE_FILE_LIMIT) {
-        log_error("Could not read file \"%\": it holds more than % bytes, the most a file read whole may hold",
-                  path, WHOLE_FILE_LIMIT);
+        log_error(TOO_LARGE, path, WHOLE_FILE_LIMIT);
         return result;
     }
     if (read_failed) {

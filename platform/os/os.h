@@ -59,6 +59,7 @@ struct Os_Opened_File {
     std::FILE* file;          // binary mode; null on failure
     int error_code;           // the system's error code of a failed open, 0 otherwise
     const char* not_regular;  // what the path is instead ("a FIFO", "a folder", ...), or null
+    int64_t size;             // as the file system reports it; files under /proc report 0
 };
 Os_Opened_File os_open_regular_file(const char* path);
 

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -32,9 +31,8 @@ constexpr std::string_view TEMPORARY_SUFFIX = ".tmp";
 
 // The pool's life, which exit() may end from any thread: queue_save and the start of a shutdown
 // take save_system_lock, so that no save is added once the shutdown has begun.
-enum class Save_System_State { NOT_STARTED, RUNNING, STOPPING, STOPPED };
+enum class Save_System_State { NOT_STARTED, RUNNING, STOPPED };
 std::mutex save_system_lock;
-std::condition_variable save_system_stopped;
 Save_System_State save_system_state = Save_System_State::NOT_STARTED;
 bool refused_save_reported = false;
 
@@ -170,7 +168,7 @@ Game_Save make_game_save(const Save_Request* request, String saved_at) {
 
 void init_save_system() {
     std::lock_guard lock(save_system_lock);
-    quol_assert(save_system_state != Save_System_State::RUNNING && save_system_state != Save_System_State::STOPPING,
+    quol_assert(save_system_state != Save_System_State::RUNNING && save_group.worker_count == 0,
                 "init_save_system called while the save workers run: shut them down first");
     if (saving_enabled()) remove_abandoned_temporary_files(game_dir);
     init(&save_group, SAVE_WORKER_COUNT, save_group_proc, true, SAVE_WORKER_TEMPORARY_STORAGE);
@@ -238,26 +236,15 @@ Thread_Continue_Status save_group_proc(Thread_Group*, Thread* thread, void* work
 }
 
 void shutdown_save_system() {
-    {
-        std::unique_lock lock(save_system_lock);
-        if (save_system_state == Save_System_State::STOPPING) {
-            // Another thread is shutting down. A worker returns at once, since that thread may
-            // be waiting for it; any other thread waits, so that the pool is gone before exit()
-            // destroys it.
-            if (!this_worker()) save_system_stopped.wait(lock, [] { return save_system_state != Save_System_State::STOPPING; });
-            return;
-        }
-        if (save_system_state != Save_System_State::RUNNING) return;
-        save_system_state = Save_System_State::STOPPING;
-    }
-    // The newest waiting request holds the latest state; the older ones would only be overwritten.
-    drop_waiting_work(&save_group, drop_superseded_request, nullptr);
-    shutdown(&save_group);
+    bool first = false;
     {
         std::lock_guard lock(save_system_lock);
-        save_system_state = Save_System_State::STOPPED;
+        first = save_system_state == Save_System_State::RUNNING;
+        if (first) save_system_state = Save_System_State::STOPPED;
     }
-    save_system_stopped.notify_all();
+    // The newest waiting request holds the latest state; the older ones would only be overwritten.
+    if (first) drop_waiting_work(&save_group, drop_superseded_request, nullptr);
+    shutdown(&save_group);
 }
 
 void load_save() {

@@ -1,5 +1,6 @@
 #include "thread_group.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string_view>
 
@@ -68,7 +69,25 @@ void thread_group_run(Thread* thread) {
             has_work = take_own_work(thread, &entry, false) || steal_work(thread, &entry);
         }
         // Checked only once the own queue is empty, so work still waiting at shutdown is run.
-        if (group->should_exit.load()) return;
+        if (group->should_exit.load()) break;
+    }
+    std::lock_guard lock(group->life_mutex);
+    thread->finished = true;
+    group->life_changed.notify_all();
+}
+
+// A worker that ends inside exit() never runs its waiting work: the next worker gets it.
+void hand_waiting_work_on(Thread* leaving) {
+    Thread_Group* group = leaving->group;
+    if (group->worker_count < 2) return;
+    Work_Queue* heir = &group->workers[(leaving->worker_number + 1) % group->worker_count].queue;
+    Work_Entry entry;
+    while (pop_front(&leaving->queue, &entry)) {
+        {
+            std::lock_guard lock(heir->mutex);
+            heir->entries.push_back(entry);
+        }
+        heir->available.release();
     }
 }
 
@@ -121,6 +140,7 @@ void add_work(Thread_Group* group, void* work, String logging_name) {
 }
 
 void drop_waiting_work(Thread_Group* group, bool (*should_drop)(void* work, void* data), void* data) {
+    std::lock_guard life(group->life_mutex);  // a shutdown on another thread may be ending the workers
     for (int64_t i = 0; i < group->worker_count; i++) {
         Work_Queue* queue = &group->workers[i].queue;
         std::lock_guard lock(queue->mutex);
@@ -128,18 +148,39 @@ void drop_waiting_work(Thread_Group* group, bool (*should_drop)(void* work, void
     }
 }
 
-Thread* this_worker() { return current_worker; }
-
 void shutdown(Thread_Group* group) {
+    Thread* self = current_worker && current_worker->group == group ? current_worker : nullptr;
+    std::unique_lock lock(group->life_mutex);
+    if (self) {
+        // This thread cannot wait for itself; a shutdown already running must not wait for it either.
+        lock.unlock();
+        hand_waiting_work_on(self);
+        lock.lock();
+        self->shutting_down = true;
+        group->life_changed.notify_all();
+    }
+    if (group->shutdown_begun || group->worker_count == 0) {
+        // Until the group is gone, so that exit() does not destroy it under the other shutdown.
+        group->life_changed.wait(lock, [&] { return group->worker_count == 0; });
+        return;
+    }
+    group->shutdown_begun = true;
     group->should_exit = true;
     for (int64_t i = 0; i < group->worker_count; i++) group->workers[i].queue.available.release();
-    for (int64_t i = 0; i < group->worker_count; i++) {
-        Thread* thread = &group->workers[i];
-        if (!thread->handle.joinable()) continue;
-        // A worker that shuts its own group down (exit() on a worker) cannot wait for itself.
-        if (thread == current_worker) thread->handle.detach();
-        else thread->handle.join();
+
+    Thread* workers = group->workers.get();
+    int64_t count = group->worker_count;
+    auto done = [](const Thread& t) { return t.finished || t.shutting_down || !t.handle.joinable(); };
+    group->life_changed.wait(lock, [&] { return std::all_of(workers, workers + count, done); });
+    lock.unlock();
+    for (int64_t i = 0; i < count; i++) {
+        if (!workers[i].handle.joinable()) continue;  // never started
+        if (workers[i].finished) workers[i].handle.join();  // its loop is over: returns at once
+        else workers[i].handle.detach();
     }
+    lock.lock();
     group->workers.reset();
     group->worker_count = 0;
+    group->shutdown_begun = false;
+    group->life_changed.notify_all();
 }

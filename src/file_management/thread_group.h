@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -42,6 +43,10 @@ struct Thread {
     Thread_Group* group = nullptr;
     std::thread handle;
     Work_Queue queue;
+    // Under the group's life_mutex: the thread has left its loop for good, or it is inside a
+    // shutdown of its own group (exit() on a worker) and is not to be waited for.
+    bool finished = false;
+    bool shutting_down = false;
 };
 
 struct Thread_Group {
@@ -59,6 +64,11 @@ struct Thread_Group {
 
     std::atomic<int64_t> next_worker{0};
     std::atomic<bool> should_exit{false};
+
+    // A shutdown may come from any thread, several at once when exit() is called during one.
+    std::mutex life_mutex;
+    std::condition_variable life_changed;
+    bool shutdown_begun = false;  // under life_mutex
 };
 
 // Seconds since the program started, on a monotonic clock.
@@ -76,11 +86,9 @@ void add_work(Thread_Group* group, void* work, String logging_name = {});
 // procedure owns the dropped work from then on.
 void drop_waiting_work(Thread_Group* group, bool (*should_drop)(void* work, void* data), void* data);
 
-// The pool worker running the calling thread, or null on any other thread.
-Thread* this_worker();
-
 // Lets every worker finish what it is running and what still waits in the queues, then ends
-// the threads. Waits without a time limit. Called on one of the workers (exit() there), it
-// leaves that thread alone, which then never returns to the pool. Nothing may add work once it
-// has begun.
+// the threads. Waits without a time limit. Safe from any thread and more than once: a call while
+// another thread shuts the group down waits until that one is done. On a worker of the group
+// (exit() there) it hands that worker's waiting work to another and leaves the calling thread
+// alone, which then never returns to the pool. Nothing may add work once it has begun.
 void shutdown(Thread_Group* group);

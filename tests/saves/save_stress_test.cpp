@@ -36,6 +36,7 @@ using SaveStress = Save_Folder_Test;
 TEST_F(SaveStress, HundredsOfSavesWhileTheFileIsReadBack) {
     constexpr int SAVE_COUNT = 410;
     constexpr int BURST = 41;
+    stolen_count = 0;
     context.logger = count_stolen;  // the workers take this logger over
     init_save_system();
 
@@ -50,7 +51,7 @@ TEST_F(SaveStress, HundredsOfSavesWhileTheFileIsReadBack) {
         }
     });
 
-    const std::string long_month(20000, 'M');
+    const std::string long_month(200000, 'M');
     ::testing::internal::CaptureStdout();
     // Bursts of an odd count queued while the file is held: each worker gets a backlog, one
     // of them a request more, so the first to run dry takes work from the other.
@@ -89,10 +90,12 @@ TEST_F(SaveStress, HundredsOfSavesWhileTheFileIsReadBack) {
 // allows one (as in a sandboxed launch), so that two such children see the same process id.
 // Returns the child's id; its exit status is the instance's result.
 pid_t start_instance(int (*instance)(float), float x, bool own_pid_namespace) {
+    std::fflush(nullptr);
     pid_t child = fork();
     if (child != 0) return child;
     if (!own_pid_namespace) _exit(instance(x));
-    if (unshare(CLONE_NEWPID) != 0) _exit(100);
+    // Without root, a user namespace of its own grants the PID namespace where the system allows.
+    if (unshare(CLONE_NEWPID) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWPID) != 0) _exit(100);
     pid_t inner = fork();  // the namespace's first process
     if (inner == 0) _exit(getpid() == 1 ? instance(x) : 101);
     int status = 0;
@@ -125,6 +128,7 @@ int save_and_read_back(float x) {
 // save into one folder at once. Neither may fail a save or ever read a broken file.
 TEST_F(SaveStress, TwoInstancesWithTheSameProcessIdNeverClash) {
     pid_t probe = start_instance([](float) { return 0; }, 0, true);
+    ASSERT_GT(probe, 0);
     int status = 0;
     waitpid(probe, &status, 0);
     bool same_process_id = WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -133,6 +137,8 @@ TEST_F(SaveStress, TwoInstancesWithTheSameProcessIdNeverClash) {
     // The children save; this process only waits, so its own save state stays as it was.
     pid_t first = start_instance(save_and_read_back, 1.0f, same_process_id);
     pid_t second = start_instance(save_and_read_back, 2.0f, same_process_id);
+    ASSERT_GT(first, 0);
+    ASSERT_GT(second, 0);
     int first_status = 0, second_status = 0;
     waitpid(first, &first_status, 0);
     waitpid(second, &second_status, 0);
@@ -141,6 +147,30 @@ TEST_F(SaveStress, TwoInstancesWithTheSameProcessIdNeverClash) {
     EXPECT_TRUE(WIFEXITED(second_status) && WEXITSTATUS(second_status) == 0) << "faults: " << WEXITSTATUS(second_status);
     EXPECT_TRUE(is_whole_save(read_text(save_path())));
     EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});  // no temporary file left
+}
+
+// Another instance starting up clears leftovers again and again while this one saves: it must
+// never take the file a save is being written to.
+TEST_F(SaveStress, StartUpCleaningNeverTakesALiveWritersFile) {
+    std::atomic<bool> saving{true};
+    std::thread cleaner([&] {
+        while (saving) {
+            for (const fs::path& file : files_in(folder)) {
+                if (file.filename() != "quol.sav") os_remove_abandoned_file(file);
+            }
+        }
+    });
+    Thread worker;
+    worker.index = 1;
+    int failed = 0;
+    for (int i = 1; i <= 3000; i++) {  // the window lasts a few system calls
+        ::testing::internal::CaptureStdout();
+        save_group_proc(nullptr, &worker, make_request(i, i % 24, 1.0f, game_dir));
+        if (::testing::internal::GetCapturedStdout().find("Save completed") == std::string::npos) failed++;
+    }
+    saving = false;
+    cleaner.join();
+    EXPECT_EQ(failed, 0);
 }
 
 }  // namespace
