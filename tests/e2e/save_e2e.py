@@ -95,11 +95,18 @@ def test_key_c_saves_and_the_next_run_restores(quol, source):
         check(saved_minutes >= 2, f"saved at minute {saved_minutes}")
         check(save["state"]["player"]["position"] == {"x": 0, "y": 0}, "saved position")
 
+        # What earlier runs killed mid-save left behind: gone once the next run has started.
+        folder = os.path.dirname(save_path(profile))
+        leftovers = ["quol.sav.4242.tmp", "quol.sav.4242-00000000deadbeef.tmp"]
+        for name in leftovers:
+            with open(os.path.join(folder, name), "w") as f:
+                f.write('{"header": ')
         with Profile_Game(quol, source, profile) as game:
             expect_load_lines(game, ["save file loaded", "Ok!", "save file version: 0.1"])
             enter_game(game)
             check(clock(game.screen()) != fresh_clock, "the restored clock looks like a fresh one")
             game.quit()
+        check(sorted(os.listdir(folder)) == ["quol.sav"], f"left in the save folder: {os.listdir(folder)}")
     finally:
         shutil.rmtree(profile, ignore_errors=True)
 
