@@ -50,6 +50,36 @@ bool steal_work(Thread* thread, Work_Entry* entry) {
     return true;
 }
 
+bool has_waiting_work(Thread* thread) {
+    std::lock_guard lock(thread->queue.mutex);
+    return !thread->queue.entries.empty();
+}
+
+// Once the exit flag is set, an idle worker stays until every other one is idle too, has ended
+// or is ending inside exit(), so that one ending inside exit() always has a worker to hand its
+// waiting work to. Returns false when work was handed to this one meanwhile.
+bool ready_to_finish(Thread* thread) {
+    Thread_Group* group = thread->group;
+    std::unique_lock lock(group->life_mutex);
+    thread->idle = true;
+    group->life_changed.notify_all();
+    auto others_done = [&] {
+        for (int64_t i = 0; i < group->worker_count; i++) {
+            const Thread& other = group->workers[i];
+            if (&other != thread && !other.idle && !other.finished && !other.shutting_down) return false;
+        }
+        return true;
+    };
+    group->life_changed.wait(lock, [&] { return has_waiting_work(thread) || others_done(); });
+    if (has_waiting_work(thread)) {
+        thread->idle = false;
+        return false;
+    }
+    thread->finished = true;
+    group->life_changed.notify_all();
+    return true;
+}
+
 void thread_group_run(Thread* thread) {
     Thread_Group* group = thread->group;
     current_worker = thread;
@@ -69,25 +99,27 @@ void thread_group_run(Thread* thread) {
             has_work = take_own_work(thread, &entry, false) || steal_work(thread, &entry);
         }
         // Checked only once the own queue is empty, so work still waiting at shutdown is run.
-        if (group->should_exit.load()) break;
+        if (group->should_exit.load() && ready_to_finish(thread)) return;
     }
-    std::lock_guard lock(group->life_mutex);
-    thread->finished = true;
-    group->life_changed.notify_all();
 }
 
-// A worker that ends inside exit() never runs its waiting work: the next worker gets it.
+// A worker that ends inside exit() never runs its waiting work: a worker still at work or
+// waiting to finish gets it. Under the group's life_mutex.
 void hand_waiting_work_on(Thread* leaving) {
     Thread_Group* group = leaving->group;
-    if (group->worker_count < 2) return;
-    Work_Queue* heir = &group->workers[(leaving->worker_number + 1) % group->worker_count].queue;
+    Thread* heir = nullptr;
+    for (int64_t i = 1; i < group->worker_count && !heir; i++) {
+        Thread* candidate = &group->workers[(leaving->worker_number + i) % group->worker_count];
+        if (!candidate->finished && !candidate->shutting_down) heir = candidate;
+    }
+    if (!heir) return;  // every other worker is ending inside exit() too
     Work_Entry entry;
     while (pop_front(&leaving->queue, &entry)) {
         {
-            std::lock_guard lock(heir->mutex);
-            heir->entries.push_back(entry);
+            std::lock_guard lock(heir->queue.mutex);
+            heir->queue.entries.push_back(entry);
         }
-        heir->available.release();
+        heir->queue.available.release();
     }
 }
 
@@ -153,9 +185,7 @@ void shutdown(Thread_Group* group) {
     std::unique_lock lock(group->life_mutex);
     if (self) {
         // This thread cannot wait for itself; a shutdown already running must not wait for it either.
-        lock.unlock();
         hand_waiting_work_on(self);
-        lock.lock();
         self->shutting_down = true;
         group->life_changed.notify_all();
     }

@@ -43,8 +43,10 @@ struct Thread {
     Thread_Group* group = nullptr;
     std::thread handle;
     Work_Queue queue;
-    // Under the group's life_mutex: the thread has left its loop for good, or it is inside a
-    // shutdown of its own group (exit() on a worker) and is not to be waited for.
+    // Under the group's life_mutex, once the group shuts down: the thread waits to leave its
+    // loop, has left it for good, or is inside a shutdown of its own group (exit() on a worker)
+    // and is not to be waited for.
+    bool idle = false;
     bool finished = false;
     bool shutting_down = false;
 };

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <regex>
+#include <semaphore>
 #include <string>
 #include <thread>
 
@@ -238,39 +239,51 @@ std::string run_until_exit(void (*body)()) {
     return "signal " + std::to_string(WTERMSIG(status));
 }
 
-// Calls exit() in the middle of the first save.
+// The first save calls exit() once `exit_now` is released.
+std::binary_semaphore exit_now{0};
 Thread_Continue_Status exit_during_first_save(Thread_Group* group, Thread* thread, void* work) {
     if (static_cast<Save_Request*>(work)->sequence == 1) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        exit_now.acquire();
         std::exit(3);
     }
     return save_group_proc(group, thread, work);
+}
+
+// Worker 0 is in the first save, worker 1 has written the second, the third waits for worker 0.
+void queue_three_saves_the_first_exiting() {
+    init_save_system();
+    save_group.proc = exit_during_first_save;
+    queue_save(false, 1, 0, 1, "Winter 1");
+    queue_save(false, 2, 0, 1, "Winter 1");
+    std::string save(tprint("%/quol.sav", game_dir).view());
+    while (read_text(save).find("\"ingame_hours\": 2,") == std::string::npos) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // worker 1 waits for work again
+    queue_save(false, 3, 0, 1, "Winter 1");
 }
 
 // exit() may come from any thread, a save worker's included: the process ends with the status
 // given, never with an abort or a hang, and the newest save still waiting is written.
 TEST_F(Saving, ExitFromAnyThreadEndsTheProcessCleanly) {
     EXPECT_EQ(run_until_exit([] {
-                  init_save_system();
-                  save_group.proc = exit_during_first_save;
-                  queue_save(false, 1, 0, 1, "Winter 1");  // worker 0 exits during it
-                  queue_save(false, 2, 0, 1, "Winter 1");  // worker 1 writes it at once
-                  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                  queue_save(false, 3, 0, 1, "Winter 1");  // waits for worker 0
+                  queue_three_saves_the_first_exiting();
+                  exit_now.release();
                   for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
               }),
               "exit status 3");
     EXPECT_NE(read_text(save_path()).find("\"ingame_hours\": 3,"), std::string::npos);
 
-    EXPECT_EQ(run_until_exit([] {  // the game shuts the saves down as a worker calls exit()
-                  init_save_system();
-                  save_group.proc = exit_during_first_save;
-                  queue_save(false, 1, 0, 1, "Winter 1");
-                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    write_text(save_path(), "");
+    EXPECT_EQ(run_until_exit([] {  // the same while the game shuts the saves down
+                  queue_three_saves_the_first_exiting();
+                  std::thread([] {
+                      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the shutdown waits
+                      exit_now.release();
+                  }).detach();
                   shutdown_save_system();
-                  std::this_thread::sleep_for(std::chrono::seconds(2));
+                  for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
               }),
               "exit status 3");
+    EXPECT_NE(read_text(save_path()).find("\"ingame_hours\": 3,"), std::string::npos);
 
     EXPECT_EQ(run_until_exit([] {  // another thread calls exit() while the game goes on saving
                   init_save_system();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <mutex>
 #include <regex>
 #include <semaphore>
@@ -86,8 +87,13 @@ struct Pool_Fixture : ::testing::Test {
         thread_index[0] = group.workers[0].index;
         thread_index[1] = group.workers[1].index;
     }
-    void wait_for_runs(size_t count) {
-        while (recorder.run_count() < count) std::this_thread::yield();
+    bool wait_for_runs(size_t count) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (recorder.run_count() < count) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::yield();
+        }
+        return true;
     }
 };
 
@@ -110,13 +116,18 @@ TEST_F(Pool_Fixture, HandsWorkOutInTurnAndRunsEachQueueInOrder) {
 TEST_F(Pool_Fixture, IdleWorkerStealsTheOthersWaitingWork) {
     init_pool(true);
     start(&group);
-    std::binary_semaphore started{0}, gate{0};
+    std::binary_semaphore started{0}, gate{0}, first_started{0}, first_gate{0};
     works[0].started = &started;
     works[0].gate = &gate;
+    works[1].started = &first_started;
+    works[1].gate = &first_gate;
     add_work(&group, &works[0]);  // worker 0 holds on to this one
     started.acquire();
-    for (int i = 1; i < 5; i++) add_work(&group, &works[i]);  // 1, 3 to worker 1; 2, 4 wait for worker 0
-    wait_for_runs(4);
+    add_work(&group, &works[1]);  // and worker 1 to this one, until all the rest is queued
+    first_started.acquire();
+    for (int i = 2; i < 5; i++) add_work(&group, &works[i]);  // 3 to worker 1; 2, 4 wait for worker 0
+    first_gate.release();
+    EXPECT_TRUE(wait_for_runs(4));
     gate.release();
     shutdown(&group);
 
@@ -133,7 +144,7 @@ TEST_F(Pool_Fixture, LogLinesKeepTheirSpacing) {
     init_pool(true);
     start(&group);
     add_work(&group, &works[0]);
-    wait_for_runs(1);
+    EXPECT_TRUE(wait_for_runs(1));
     shutdown(&group);
 
     std::vector<std::string> added = recorder.lines_with("added");
