@@ -189,12 +189,11 @@ void shutdown(Thread_Group* group) {
         self->shutting_down = true;
         group->life_changed.notify_all();
     }
-    if (group->shutdown_begun || group->worker_count == 0) {
+    if (group->should_exit || group->worker_count == 0) {
         // Until the group is gone, so that exit() does not destroy it under the other shutdown.
         group->life_changed.wait(lock, [&] { return group->worker_count == 0; });
         return;
     }
-    group->shutdown_begun = true;
     group->should_exit = true;
     for (int64_t i = 0; i < group->worker_count; i++) group->workers[i].queue.available.release();
 
@@ -211,6 +210,5 @@ void shutdown(Thread_Group* group) {
     lock.lock();
     group->workers.reset();
     group->worker_count = 0;
-    group->shutdown_begun = false;
     group->life_changed.notify_all();
 }

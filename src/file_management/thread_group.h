@@ -70,7 +70,6 @@ struct Thread_Group {
     // A shutdown may come from any thread, several at once when exit() is called during one.
     std::mutex life_mutex;
     std::condition_variable life_changed;
-    bool shutdown_begun = false;  // under life_mutex
 };
 
 // Seconds since the program started, on a monotonic clock.
