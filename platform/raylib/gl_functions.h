@@ -2,6 +2,12 @@
 // no loader library is needed. Call them as gl.Clear(...), gl.DrawArrays(...), ...
 #pragma once
 
+// glcorearb.h includes <windows.h> on Windows unless APIENTRY is defined, and windows.h's
+// Rectangle, CloseWindow, LoadImage and DrawTextEx clash with the raylib interface. The entry
+// points are only called through pointers, so the calling convention is all it needs.
+#if defined(_WIN32) && !defined(APIENTRY)
+#define APIENTRY __stdcall
+#endif
 #include <GL/glcorearb.h>
 
 #define QUOL_GL_FUNCTIONS(X)                                    \
