@@ -9,21 +9,21 @@ Temporary_Storage::Temporary_Storage(size_t bytes)
     : buffer(new std::byte[bytes]), size(bytes), arena(buffer.get(), bytes, std::pmr::new_delete_resource()) {}
 
 namespace {
-thread_local std::unique_ptr<Temporary_Storage> thread_temporary_storage;
-
 Temporary_Storage* ensure_temporary_storage() {
-    if (!context.temporary_storage) {
-        thread_temporary_storage = std::make_unique<Temporary_Storage>(DEFAULT_TEMPORARY_STORAGE_SIZE);
-        context.temporary_storage = thread_temporary_storage.get();
-    }
+    if (!context.temporary_storage) context.temporary_storage = new Temporary_Storage(DEFAULT_TEMPORARY_STORAGE_SIZE);
     return context.temporary_storage;
 }
 }  // namespace
 
 void init_thread_context(int thread_index, size_t temporary_size) {
+    release_thread_context();
     context.thread_index = thread_index;
-    thread_temporary_storage = std::make_unique<Temporary_Storage>(temporary_size);
-    context.temporary_storage = thread_temporary_storage.get();
+    context.temporary_storage = new Temporary_Storage(temporary_size);
+}
+
+void release_thread_context() {
+    delete context.temporary_storage;
+    context.temporary_storage = nullptr;
 }
 
 std::pmr::memory_resource* temporary_allocator() { return &ensure_temporary_storage()->arena; }

@@ -39,6 +39,10 @@ constexpr size_t DEFAULT_TEMPORARY_STORAGE_SIZE = 64 * 1024;
 
 // Gives this thread its index and a temporary storage of `temporary_size` bytes (made anew).
 void init_thread_context(int thread_index, size_t temporary_size = DEFAULT_TEMPORARY_STORAGE_SIZE);
+// Frees the calling thread's temporary storage. A thread that used it calls this before it ends:
+// no thread-local object here has a destructor, since mingw-w64's static runtime runs those on
+// freed memory when a thread ends.
+void release_thread_context();
 
 // The temporary storage of the calling thread as an allocator.
 std::pmr::memory_resource* temporary_allocator();

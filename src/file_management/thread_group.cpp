@@ -99,8 +99,9 @@ void thread_group_run(Thread* thread) {
             has_work = take_own_work(thread, &entry, false) || steal_work(thread, &entry);
         }
         // Checked only once the own queue is empty, so work still waiting at shutdown is run.
-        if (group->should_exit.load() && ready_to_finish(thread)) return;
+        if (group->should_exit.load() && ready_to_finish(thread)) break;
     }
+    release_thread_context();
 }
 
 // A worker that ends inside exit() never runs its waiting work: a worker still at work or

@@ -10,11 +10,11 @@
 #include <memory>
 #include <memory_resource>
 #include <mutex>
-#include <semaphore>
 #include <thread>
 
 #include "basic.h"
 #include "context.h"
+#include "portable_semaphore.h"
 
 struct Thread_Group;
 struct Thread;
@@ -33,7 +33,7 @@ struct Work_Entry {
 struct Work_Queue {
     std::mutex mutex;
     std::deque<Work_Entry> entries;
-    std::counting_semaphore<> available{0};  // counted up once per entry
+    Semaphore available{0};  // counted up once per entry
 };
 
 struct Thread {

@@ -11,10 +11,10 @@
 #include <chrono>
 #include <csignal>
 #include <regex>
-#include <semaphore>
 #include <string>
 #include <thread>
 
+#include "portable_semaphore.h"
 #include "json/typed.h"
 #include "save_test_support.h"
 
@@ -240,7 +240,7 @@ std::string run_until_exit(void (*body)()) {
 }
 
 // The first save calls exit() once `exit_now` is released.
-std::binary_semaphore exit_now{0};
+Semaphore exit_now{0};
 Thread_Continue_Status exit_during_first_save(Thread_Group* group, Thread* thread, void* work) {
     if (static_cast<Save_Request*>(work)->sequence == 1) {
         exit_now.acquire();

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <mutex>
 #include <regex>
-#include <semaphore>
 #include <string>
 #include <vector>
 
+#include "portable_semaphore.h"
 #include "file_management/thread_group.h"
 #include "runtime.h"
 
@@ -15,8 +15,8 @@ namespace {
 
 struct Test_Work {
     int id = 0;
-    std::binary_semaphore* started = nullptr;  // signalled when the work begins
-    std::binary_semaphore* gate = nullptr;     // the work waits here before it ends
+    Semaphore* started = nullptr;  // signalled when the work begins
+    Semaphore* gate = nullptr;     // the work waits here before it ends
 };
 
 struct Work_Run {
@@ -116,7 +116,7 @@ TEST_F(Pool_Fixture, HandsWorkOutInTurnAndRunsEachQueueInOrder) {
 TEST_F(Pool_Fixture, IdleWorkerStealsTheOthersWaitingWork) {
     init_pool(true);
     start(&group);
-    std::binary_semaphore started{0}, gate{0}, first_started{0}, first_gate{0};
+    Semaphore started{0}, gate{0}, first_started{0}, first_gate{0};
     works[0].started = &started;
     works[0].gate = &gate;
     works[1].started = &first_started;
@@ -164,7 +164,7 @@ TEST_F(Pool_Fixture, LogLinesKeepTheirSpacing) {
 TEST_F(Pool_Fixture, ShutdownRunsTheWaitingWorkThatWasNotDropped) {
     init_pool(true);
     start(&group);
-    std::binary_semaphore started0{0}, gate0{0}, started1{0}, gate1{0};
+    Semaphore started0{0}, gate0{0}, started1{0}, gate1{0};
     works[0].started = &started0;
     works[0].gate = &gate0;
     works[1].started = &started1;
