@@ -3,9 +3,21 @@
 #include "os.h"
 
 #if defined(_WIN32)
-#include <cstdlib>  // __argc, __argv
+#include "os_internal.h"
 
-std::vector<std::string> os_command_line() { return std::vector<std::string>(__argv, __argv + __argc); }
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shellapi.h>
+
+// Taken wide: __argv holds only what the code page can say.
+std::vector<std::string> os_command_line() {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; wide && i < count; i++) arguments.push_back(os_utf8(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
 
 #else
 

@@ -30,6 +30,8 @@ bool still_named(int fd, const char* path) {
 
 }  // namespace
 
+std::FILE* os_open_file(const char* utf8_path, const char* mode) { return std::fopen(utf8_path, mode); }
+
 Os_Opened_File os_open_regular_file(const char* path) {
     // Checked before the open, so that a device is never opened, and again on what was opened,
     // in case the path changed in between. O_NONBLOCK keeps the open of a FIFO from waiting.
@@ -64,7 +66,7 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
         int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return {nullptr, path, errno};
+            return {nullptr, path, std::error_code(errno, std::generic_category())};
         }
         // The lock marks the file as written to until the commit or discard. Only a clean-up
         // can hold it already, or have removed the file in the instant after its creation: then
@@ -79,11 +81,11 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
             int code = errno;
             unlink(path.c_str());
             close(fd);
-            return {nullptr, path, code};
+            return {nullptr, path, std::error_code(code, std::generic_category())};
         }
-        return {file, path, 0};
+        return {file, path, {}};
     }
-    return {nullptr, path, EEXIST};
+    return {nullptr, path, std::make_error_code(std::errc::file_exists)};
 }
 
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {

@@ -1,34 +1,76 @@
-// Files on Windows.
+// Files on Windows: every path is UTF-8 and reaches the system in its wide form.
 #include "os.h"
 #include "os_internal.h"
 
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <fcntl.h>
 #include <io.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace {
 
-// The system's codes for a file held open elsewhere (winerror.h).
-constexpr int WINDOWS_ACCESS_DENIED = 5;
-constexpr int WINDOWS_SHARING_VIOLATION = 32;
+// A reader or a virus scanner holding the save open refuses its replacement for a while.
+constexpr int REPLACE_ATTEMPTS = 100;
+constexpr int REPLACE_RETRY_MILLISECONDS = 10;
 
-bool held_open_elsewhere(const std::error_code& error) {
-    return error.category() == std::system_category() &&
-           (error.value() == WINDOWS_ACCESS_DENIED || error.value() == WINDOWS_SHARING_VIOLATION);
+HANDLE handle_of(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+
+std::error_code system_error(DWORD code) { return std::error_code(int(code), std::system_category()); }
+
+bool held_open_elsewhere(DWORD code) { return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION; }
+
+// Renames the open file over `target` through its own handle, so that it is never closed
+// before it has its final name. Returns 0 or the system's error code.
+DWORD rename_open_file(HANDLE handle, const std::wstring& target) {
+    size_t name_bytes = target.size() * sizeof(wchar_t);
+    size_t size = offsetof(FILE_RENAME_INFO, FileName) + name_bytes + sizeof(wchar_t);
+    auto storage = std::make_unique<std::byte[]>(size);
+    auto* info = new (storage.get()) FILE_RENAME_INFO{};
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = DWORD(name_bytes);
+    std::memcpy(info->FileName, target.c_str(), name_bytes + sizeof(wchar_t));
+    return SetFileInformationByHandle(handle, FileRenameInfo, info, DWORD(size)) ? 0 : GetLastError();
+}
+
+// Marks the open file for deletion; it goes when its last handle closes.
+void delete_on_close(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// The full path, as a rename by handle wants it.
+std::wstring full_path(const std::wstring& path) {
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    DWORD written = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(written);
+    return full;
 }
 
 }  // namespace
 
+std::FILE* os_open_file(const char* utf8_path, const char* mode) {
+    return _wfopen(os_wide(utf8_path).c_str(), os_wide(mode).c_str());
+}
+
 Os_Opened_File os_open_regular_file(const char* path) {
     std::error_code error;
-    auto status = std::filesystem::status(std::filesystem::path(path), error);
+    auto status = std::filesystem::status(os_path(path), error);
     if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         return {nullptr, 0, std::filesystem::is_directory(status) ? "a folder" : "a special file", 0};
     }
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = os_open_file(path, "rb");
     if (!file) return {nullptr, errno, nullptr, 0};
     return {file, 0, nullptr, _filelengthi64(_fileno(file))};
 }
@@ -37,46 +79,58 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
     std::string path;
     for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
         path = os_unique_name(prefix, suffix);
-        // "x": a new file or none; "N": not inherited. While it is open here, no other process
-        // can delete it.
-        std::FILE* file = std::fopen(path.c_str(), "wxN");
-        if (file) return {file, path, 0};
-        if (errno != EEXIST) return {nullptr, path, errno};
+        // CREATE_NEW: a new file or none, under every C runtime (msvcrt ignores fopen's "x").
+        // Shared for reading only: while this handle is open no one deletes the file, so the
+        // start-up clean-up of another instance leaves it alone. DELETE lets it be renamed.
+        HANDLE handle = CreateFileW(os_wide(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
+            return {nullptr, path, system_error(code)};
+        }
+        // Text mode, so that each line feed is written as CR LF.
+        int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+        std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wt");
+        if (!file) {
+            delete_on_close(handle);
+            if (fd < 0) CloseHandle(handle);
+            else _close(fd);
+            return {nullptr, path, system_error(ERROR_TOO_MANY_OPEN_FILES)};
+        }
+        return {file, path, {}};
     }
-    return {nullptr, path, EEXIST};
+    return {nullptr, path, system_error(ERROR_FILE_EXISTS)};
 }
 
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {
-    // Windows renames no open file, so it is closed first.
+    std::fflush(unique->file);
+    HANDLE handle = handle_of(unique->file);
+    std::wstring destination = full_path(os_wide(target));
+    DWORD code = 0;
+    for (int attempt = 0; attempt < REPLACE_ATTEMPTS; attempt++) {
+        code = rename_open_file(handle, destination);
+        if (!held_open_elsewhere(code)) break;
+        os_sleep_milliseconds(REPLACE_RETRY_MILLISECONDS);
+    }
+    if (code != 0) delete_on_close(handle);
     std::fclose(unique->file);
     unique->file = nullptr;
-    // Narrow paths in the system's code page, as fopen takes them.
-    std::filesystem::path from(unique->path), to(target);
-    std::error_code error;
-    // A reader or a virus scanner holding the target open refuses the replacement for a moment.
-    for (int attempt = 0; attempt < 10; attempt++) {
-        std::filesystem::rename(from, to, error);
-        if (!held_open_elsewhere(error)) break;
-        os_sleep_milliseconds(10);
-    }
-    if (error) std::remove(unique->path.c_str());
-    return error;
+    return system_error(code);
 }
 
 void os_discard_unique_file(Os_Unique_File* unique) {
+    delete_on_close(handle_of(unique->file));
     std::fclose(unique->file);
     unique->file = nullptr;
-    std::remove(unique->path.c_str());
 }
 
 bool os_remove_abandoned_file(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error))) return false;
-    // A writer closes its file just before renaming it: one written to in the last minute may
-    // be on its way. Any other fails to be removed while a writer still has it open.
-    auto written = std::filesystem::last_write_time(path, error);
-    if (error || std::filesystem::file_time_type::clock::now() - written < std::chrono::minutes(1)) return false;
-    return std::filesystem::remove(path, error);
+    // A live writer's handle does not share deletion, so its file refuses to go: exact, with
+    // no guess about timing.
+    return DeleteFileW(path.c_str()) != 0;
 }
 
 int os_flush_file_to_disk(std::FILE* file) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -50,8 +51,18 @@ Os_Calendar_Time os_local_time();
 void os_sleep_milliseconds(int64_t milliseconds);
 void os_sleep_seconds(double seconds);
 
-// The process's arguments as it received them, program path first.
+// The process's arguments as it received them, program path first, in UTF-8.
 std::vector<std::string> os_command_line();
+
+// Paths and texts of the OS layer are UTF-8 on every system. On Windows the layer converts them
+// to the wide form of the system's calls, so that a profile folder such as "C:\Users\Зоя 山田"
+// works whatever the code page.
+//
+// A path from its UTF-8 text (std::filesystem::path from a narrow string would take the code
+// page there).
+std::filesystem::path os_path(std::string_view utf8);
+// std::fopen of a UTF-8 path.
+std::FILE* os_open_file(const char* utf8_path, const char* mode);
 
 // Opening a file for reading, but only a regular file: a FIFO would block the open forever and
 // a device such as /dev/zero would read without end. Never blocks.
@@ -69,7 +80,7 @@ Os_Opened_File os_open_regular_file(const char* path);
 struct Os_Unique_File {
     std::FILE* file;    // text mode; null on failure
     std::string path;   // prefix + "<process id>-<random part>" + suffix
-    int error_code;     // the system's error code of a failed creation, 0 otherwise
+    std::error_code error;  // why the creation failed
 };
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix);
 // Renames the file over `target`, replacing it, and closes it. On failure the file is removed.

@@ -133,7 +133,9 @@ void InitWindow(int width, int height, const char* title) {
 
     load_default_font();
     std::error_code error;
-    TraceLog(LOG_INFO, "SYSTEM: Working Directory: %s", std::filesystem::current_path(error).string().c_str());
+    // UTF-8, as the game's paths are: the narrow form would throw for a name the code page lacks.
+    std::u8string directory = std::filesystem::current_path(error).u8string();
+    TraceLog(LOG_INFO, "SYSTEM: Working Directory: %s", reinterpret_cast<const char*>(directory.c_str()));
     random_seed(static_cast<uint64_t>(std::time(nullptr)));
 
     core_timing = Core_Timing{GetTime(), 0.0, 0.0, 0.0, core_timing.target};

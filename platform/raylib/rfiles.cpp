@@ -1,4 +1,6 @@
 // File helpers with the library's trace lines: existence tests, directories, text files, hashing.
+// Paths are UTF-8, as the real library's are under the game's UTF-8 code page on Windows.
+#include "os.h"
 #include "rl_internal.h"
 #include "sha256_variant.h"
 
@@ -24,7 +26,7 @@ unsigned char* load_file_data(const char* file_name, int* size) {
         TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
         return nullptr;
     }
-    std::FILE* file = std::fopen(file_name, "rb");
+    std::FILE* file = os_open_file(file_name, "rb");
     if (!file) {
         TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open file", file_name);
         return nullptr;
@@ -58,22 +60,23 @@ unsigned char* load_file_data(const char* file_name, int* size) {
 bool FileExists(const char* fileName) {
     if (!fileName) return false;
     std::error_code error;
-    return fs::exists(fileName, error);
+    return fs::exists(os_path(fileName), error);
 }
 
 bool DirectoryExists(const char* dirPath) {
     if (!dirPath) return false;
     std::error_code error;
-    return fs::is_directory(dirPath, error);
+    return fs::is_directory(os_path(dirPath), error);
 }
 
 // Creates every missing parent; 0 on success or when the directory is already there.
 int MakeDirectory(const char* dirPath) {
     if (!dirPath || !dirPath[0]) return -1;
     std::error_code error;
-    if (fs::is_directory(dirPath, error)) return 0;
-    fs::create_directories(dirPath, error);
-    return fs::is_directory(dirPath, error) ? 0 : -1;
+    fs::path path = os_path(dirPath);
+    if (fs::is_directory(path, error)) return 0;
+    fs::create_directories(path, error);
+    return fs::is_directory(path, error) ? 0 : -1;
 }
 
 char* LoadFileText(const char* fileName) {
@@ -81,7 +84,7 @@ char* LoadFileText(const char* fileName) {
         TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
         return nullptr;
     }
-    std::FILE* file = std::fopen(fileName, "rt");
+    std::FILE* file = os_open_file(fileName, "rt");
     if (!file) {
         TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open text file", fileName);
         return nullptr;
@@ -112,7 +115,7 @@ bool SaveFileText(const char* fileName, const char* text) {
         TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
         return false;
     }
-    std::FILE* file = std::fopen(fileName, "wt");
+    std::FILE* file = os_open_file(fileName, "wt");
     if (!file) {
         TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open text file", fileName);
         return false;

@@ -57,7 +57,7 @@ void remove_abandoned_temporary_files(String folder) {
     const auto prefix = std::filesystem::path(TEMPORARY_PREFIX).native();
     const auto suffix = std::filesystem::path(TEMPORARY_SUFFIX).native();
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(std::filesystem::path(folder.view()), error), end;
+    for (std::filesystem::directory_iterator entry(os_path(folder.view()), error), end;
          !error && entry != end; entry.increment(error)) {
         const std::filesystem::path file_name = entry->path().filename();
         const auto& name = file_name.native();
@@ -74,7 +74,7 @@ void remove_abandoned_temporary_files(String folder) {
 String replace_file_text(String folder, String path, String text) {
     Os_Unique_File temporary = os_create_unique_file(std::string(path.view()) + ".", std::string(TEMPORARY_SUFFIX));
     if (!temporary.file) {
-        return tprint("could not create \"%\": %", temporary.path, error_text(temporary.error_code));
+        return tprint("could not create \"%\": %", temporary.path, temporary.error.message());
     }
     size_t size = size_t(text.count);
     int code = std::fwrite(text.data, 1, size, temporary.file) == size ? 0 : errno;
