@@ -15,6 +15,7 @@
 #include "gc_manager.h"
 #include "input/input.h"
 #include "os.h"
+#include "portable_test_support.h"
 #include "random.h"
 #include "seed.h"
 #include "textures.h"
@@ -158,8 +159,7 @@ protected:
     void SetUp() override {
         reset_game_state();
         saved_cwd = std::filesystem::current_path();
-        char pattern[] = "/tmp/quol_logs_XXXXXX";
-        scratch = mkdtemp(pattern);
+        scratch = make_temporary_folder("quol_logs_");
         std::filesystem::current_path(scratch);
         remember("USERPROFILE");
         remember("HOME");
@@ -168,8 +168,8 @@ protected:
         std::filesystem::current_path(saved_cwd);
         std::filesystem::remove_all(scratch);
         for (auto& [name, value] : saved_env) {
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
+            if (value) set_environment(name.c_str(), value->c_str());
+            else unset_environment(name.c_str());
         }
         game_dir = {};
         if (!log_path.empty()) free_string(&log_path);
@@ -192,6 +192,13 @@ protected:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_env;
 };
 
+// The banner names the system the game was built for.
+#if defined(_WIN32)
+static const std::string OS_LINE = "OS: Windows\n";
+#else
+static const std::string OS_LINE = "OS: Linux\n";
+#endif
+
 // get_game_dir's result is meant to live for the run; here each one is released at once.
 static std::string game_dir_text() {
     String dir = get_game_dir();
@@ -201,18 +208,18 @@ static std::string game_dir_text() {
 }
 
 TEST_F(Files, GameFolderUnderTheProfileFolder) {
-    setenv("USERPROFILE", "C:\\Users\\ann", 1);
-    setenv("HOME", "/home/ann", 1);
+    set_environment("USERPROFILE", "C:\\Users\\ann");
+    set_environment("HOME", "/home/ann");
     EXPECT_EQ(game_dir_text(), "C:\\Users\\ann/Saved Games/quol");
-    setenv("USERPROFILE", "", 1);
+    set_environment("USERPROFILE", "");
     EXPECT_EQ(game_dir_text(), "/home/ann/Saved Games/quol");
-    unsetenv("USERPROFILE");
+    unset_environment("USERPROFILE");
     EXPECT_EQ(game_dir_text(), "/home/ann/Saved Games/quol");
 }
 
 TEST_F(Files, NoProfileFolderTurnsSavingOffWithOneLine) {
-    unsetenv("USERPROFILE");
-    setenv("HOME", "", 1);
+    unset_environment("USERPROFILE");
+    set_environment("HOME", "");
     testing::internal::CaptureStdout();
     game_dir = get_game_dir();
     std::string said = testing::internal::GetCapturedStdout();
@@ -252,8 +259,9 @@ TEST_F(Files, BannerThenSeedAppendedByteForByte) {
                std::to_string(__GNUC_PATCHLEVEL__);
 #endif
     std::string banner = "Game version 1.4.2\nbuilt using compiler version " + compiler +
-                         ".\nWE ARE GAME: 480\nOS: Linux\nBuild: 0\n\nGame save directory: /home/ann/Saved "
-                         "Games/quol\n\nRunning on Vellmarch Engine version 0.1\n";
+                         ".\nWE ARE GAME: 480\n" + OS_LINE +
+                         "Build: 0\n\nGame save directory: /home/ann/Saved Games/quol\n\nRunning on Vellmarch "
+                         "Engine version 0.1\n";
     EXPECT_EQ(read(std::string(log_path.view())), banner + "Seed: 42");
 
     // A second run in the same minute appends to the same file.
@@ -267,7 +275,7 @@ TEST_F(Files, MissingInputsLeaveEmptyValues) {
     create_logs();
     std::string text = read(std::string(log_path.view()));
     EXPECT_EQ(text.rfind("Game version built using compiler version ", 0), 0u) << text;
-    EXPECT_NE(text.find("WE ARE GAME: \nOS: Linux\n"), std::string::npos);
+    EXPECT_NE(text.find("WE ARE GAME: \n" + OS_LINE), std::string::npos);
 }
 
 TEST_F(Files, WithoutALogsFolderNothingIsWritten) {

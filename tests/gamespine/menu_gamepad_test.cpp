@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "portable_test_support.h"
+
 #include "menu_management/main_menu.h"
 #include "menu_management/pause_menu.h"
 #include "runtime.h"
@@ -23,7 +25,7 @@ struct Gamepad_Menus : testing::Test {
         main_cursor_placed = pause_cursor_placed = false;
         play_transition = menu_transition = false;
         transition_timer = play_transition_alpha = menu_transition_alpha = 0.0f;
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        set_environment("SDL_VIDEODRIVER", "offscreen");
         testing::internal::CaptureStdout();
         InitWindow(320, 200, "menu test");  // the menus place themselves in 1600x900 coordinates anyway
         SetTargetFPS(0);

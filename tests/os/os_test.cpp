@@ -8,6 +8,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "portable_test_support.h"
+
 namespace {
 
 // Restores an environment variable when the test ends.
@@ -18,25 +20,25 @@ struct Saved_Variable {
         if (const char* v = std::getenv(variable)) value = v;
     }
     ~Saved_Variable() {
-        if (value) setenv(name.c_str(), value->c_str(), 1);
-        else unsetenv(name.c_str());
+        if (value) set_environment(name.c_str(), value->c_str());
+        else unset_environment(name.c_str());
     }
 };
 
 TEST(OsProfileFolder, PrefersUserProfileThenHomeThenEmpty) {
     Saved_Variable profile("USERPROFILE"), home("HOME");
-    setenv("USERPROFILE", "C:\\Users\\ann", 1);
-    setenv("HOME", "/home/ann", 1);
+    set_environment("USERPROFILE", "C:\\Users\\ann");
+    set_environment("HOME", "/home/ann");
     EXPECT_EQ(os_profile_folder(), "C:\\Users\\ann");
 
-    setenv("USERPROFILE", "", 1);
+    set_environment("USERPROFILE", "");
     EXPECT_EQ(os_profile_folder(), "/home/ann");
-    unsetenv("USERPROFILE");
+    unset_environment("USERPROFILE");
     EXPECT_EQ(os_profile_folder(), "/home/ann");
 
-    setenv("HOME", "", 1);
+    set_environment("HOME", "");
     EXPECT_EQ(os_profile_folder(), "");
-    unsetenv("HOME");
+    unset_environment("HOME");
     EXPECT_EQ(os_profile_folder(), "");
 }
 
@@ -69,7 +71,7 @@ void expect_same_calendar(const Os_Calendar_Time& got, const std::tm& want) {
 
 TEST(OsWallClock, CalendarFieldsMatchTheCLibrary) {
     Saved_Variable zone("TZ");
-    setenv("TZ", "UTC-5", 1);  // five hours east of UTC, so local and UTC differ
+    set_environment("TZ", "UTC-5");  // five hours east of UTC, so local and UTC differ
     tzset();
     // Retry around a minute boundary rather than fail on it.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -77,11 +79,8 @@ TEST(OsWallClock, CalendarFieldsMatchTheCLibrary) {
         Os_Calendar_Time local = os_local_time();
         Os_Calendar_Time utc = os_utc_time();
         if (std::time(nullptr) / 60 != now / 60) continue;
-        std::tm local_fields{}, utc_fields{};
-        localtime_r(&now, &local_fields);
-        gmtime_r(&now, &utc_fields);
-        expect_same_calendar(local, local_fields);
-        expect_same_calendar(utc, utc_fields);
+        expect_same_calendar(local, local_calendar(now));
+        expect_same_calendar(utc, utc_calendar(now));
         EXPECT_EQ((local.hour - utc.hour + 24) % 24, 5);
         EXPECT_GE(utc.millisecond, 0);
         EXPECT_LE(utc.millisecond, 999);
@@ -90,7 +89,7 @@ TEST(OsWallClock, CalendarFieldsMatchTheCLibrary) {
     int ms = os_utc_milliseconds();
     EXPECT_GE(ms, 0);
     EXPECT_LE(ms, 999);
-    unsetenv("TZ");
+    unset_environment("TZ");
     tzset();
 }
 

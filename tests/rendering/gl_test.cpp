@@ -8,6 +8,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "portable_test_support.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -20,7 +22,7 @@ namespace {
 struct Window : testing::Test {
     std::string init_log;
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        set_environment("SDL_VIDEODRIVER", "offscreen");
         testing::internal::CaptureStdout();
         InitWindow(320, 200, "gl test");
         init_log = testing::internal::GetCapturedStdout();
@@ -372,7 +374,7 @@ TEST_F(Window, GamepadThroughSdlVirtualJoystick) {
 namespace {
 
 TEST(AudioDevice, MissingDeviceOnlyWarns) {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    set_environment("SDL_AUDIODRIVER", "no-such-driver");
     testing::internal::CaptureStdout();
     InitAudioDevice();
     bool ready = IsAudioDeviceReady();
@@ -384,7 +386,7 @@ TEST(AudioDevice, MissingDeviceOnlyWarns) {
 }
 
 TEST(AudioDevice, OpensAndClosesWhereThereIsOne) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    set_environment("SDL_AUDIODRIVER", "dummy");
     testing::internal::CaptureStdout();
     InitAudioDevice();
     bool ready = IsAudioDeviceReady();
@@ -403,8 +405,8 @@ namespace {
 // A display that cannot be reached: the library reports it, the window counts as closed and the
 // frame functions still return (paced), so a game loop ends instead of hanging.
 TEST(WindowFailure, FramesStillEndWithoutAWindow) {
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("DISPLAY", ":9999", 1);
+    set_environment("SDL_VIDEODRIVER", "x11");
+    set_environment("DISPLAY", ":9999");
     testing::internal::CaptureStdout();
     SetTargetFPS(60);
     InitWindow(320, 200, "unreachable");

@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
+#if !defined(_WIN32)
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#endif
+
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <regex>
 #include <string>
 #include <thread>
@@ -122,7 +123,9 @@ TEST_F(Saving, PressWritesTheFileOnAWorkerAndItLoadsBack) {
     EXPECT_NE(output.find("Save completed in background thread " + first_worker + "\n"), std::string::npos) << output;
     EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});  // no temporary file left
 
-    std::string text = read_text(save_path());
+    std::string saved = read_text(save_path());
+    std::string text = with_line_feeds(saved);
+    EXPECT_EQ(saved, with_saved_line_ends(text));
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(\{\n\t"header": \{\n\t\t"version": 0\.1,\n\t\t"checksum": \d+\n\t\},)"
                                                   R"(\n\t"state": \{\n\t\t"saved_at": "\d+/\d+/\d{4} - \d+:\d+",[^]*\n\}$)")))
         << text;
@@ -151,6 +154,7 @@ TEST_F(Saving, WithoutAGameFolderSavingIsOffAndNothingIsQueued) {
     EXPECT_FALSE(fs::exists("/quol.sav"));
 }
 
+#if !defined(_WIN32)  // rlimit: Windows has no limit on the size of written files
 // Limits the size of files this process writes, standing in for a full disk.
 struct File_Size_Limit {
     rlimit previous{};
@@ -163,14 +167,15 @@ struct File_Size_Limit {
     }
     ~File_Size_Limit() { setrlimit(RLIMIT_FSIZE, &previous); }
 };
+#endif
 
 TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
     Thread worker;
     worker.index = 7;
+    std::string output;
+#if !defined(_WIN32)  // rlimit: Windows has no limit on the size of written files
     save_group_proc(nullptr, &worker, make_request(1, 5, 1.0f, game_dir));
     const std::string previous = read_text(save_path());
-
-    std::string output;
     {
         File_Size_Limit full_disk(256);  // the temporary file exists, its write of ~400 bytes fails part-way
         ::testing::internal::CaptureStdout();
@@ -180,6 +185,7 @@ TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
     EXPECT_EQ(output.rfind("Save failed in background thread 7: could not write \"", 0), 0u) << output;
     EXPECT_EQ(read_text(save_path()), previous);
     EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});
+#endif
 
     String missing = tprint("%/missing", game_dir);
     ::testing::internal::CaptureStdout();
@@ -189,19 +195,21 @@ TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
     EXPECT_FALSE(fs::exists(folder / "missing"));
 }
 
-// Another instance's writer holds its temporary file locked; everything else named like a
+// Another instance's writer still has its temporary file open; everything else named like a
 // temporary file is a leftover when it is a regular file, and not ours to touch otherwise.
 TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     const char* leftovers[] = {"quol.sav.4242.tmp", "quol.sav.4242-00000000deadbeef.tmp"};
     for (const char* name : leftovers) write_text(folder / name, "{\"header\": ");
-    fs::path live = folder / "quol.sav.77-0123456789abcdef.tmp";
-    write_text(live, "{");
-    int live_writer = open(live.c_str(), O_RDWR);
-    ASSERT_EQ(flock(live_writer, LOCK_EX), 0);
+    Os_Unique_File live = os_create_unique_file((folder / "quol.sav.").string(), ".tmp");
+    ASSERT_NE(live.file, nullptr) << live.error_code;
+    std::fputs("{", live.file);
+    std::fflush(live.file);
+#if !defined(_WIN32)  // FIFOs: none on Windows; symbolic links need a privilege there
     ASSERT_EQ(mkfifo((folder / "quol.sav.fifo.tmp").c_str(), 0600), 0);
-    fs::create_directory(folder / "quol.sav.folder.tmp");
     write_text(folder / "linked", "kept");
     fs::create_symlink(folder / "linked", folder / "quol.sav.link.tmp");
+#endif
+    fs::create_directory(folder / "quol.sav.folder.tmp");
     write_text(folder / "quol.sav.bak", "kept");
 
     std::vector<fs::path> kept = files_in(folder);
@@ -213,16 +221,19 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     queue_save(false, 3, 4, 5, "Spring 1");  // saving still works beside all of them
     shutdown_save_system();
     ::testing::internal::GetCapturedStdout();
-    close(live_writer);
 
     kept.push_back(save_path());
     std::sort(kept.begin(), kept.end());
     std::vector<fs::path> found = files_in(folder);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, kept);
+#if !defined(_WIN32)
     EXPECT_EQ(read_text(folder / "linked"), "kept");
+#endif
+    os_discard_unique_file(&live);
 }
 
+#if !defined(_WIN32)  // fork: no such call on Windows
 // Runs `body` in a child process, which must end by exit(); returns how it ended.
 std::string run_until_exit(void (*body)()) {
     std::fflush(nullptr);
@@ -295,6 +306,7 @@ TEST_F(Saving, ExitFromAnyThreadEndsTheProcessCleanly) {
               }),
               "exit status 4");
 }
+#endif
 
 TEST_F(Saving, AnOlderSaveArrivingLateIsNotWritten) {
     Thread worker;
@@ -336,11 +348,6 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
-std::string replaced_all(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
     return text;
 }
 
@@ -433,6 +440,7 @@ TEST_F(Loading, ValuesTheGameNeverSavesAreRefusedDespiteAMatchingChecksum) {
     }
 }
 
+#if !defined(_WIN32)  // FIFOs and /dev: none on Windows
 TEST_F(Loading, ASpecialFileAtTheSavePathFailsAtOnce) {
     // A FIFO would block the open for good, a device would read without end.
     ASSERT_EQ(mkfifo(save_path().c_str(), 0600), 0);
@@ -448,13 +456,18 @@ TEST_F(Loading, ASpecialFileAtTheSavePathFailsAtOnce) {
               std::string::npos);
     EXPECT_EQ(ingame_hours, 0);
 }
+#endif
 
 // A sparse file claims its size; a file under /proc claims none and reads on without end.
 TEST_F(Loading, AFileOverTheReadLimitIsRefused) {
     write_text(save_path(), "");
     fs::resize_file(save_path(), WHOLE_FILE_LIMIT + 1);
+    std::vector<fs::path> files = {save_path()};
+#if !defined(_WIN32)  // /proc: none on Windows
     fs::create_symlink("/proc/self/pagemap", folder / "pagemap");
-    for (const fs::path& file : {save_path(), folder / "pagemap"}) {
+    files.push_back(folder / "pagemap");
+#endif
+    for (const fs::path& file : files) {
         String path = tprint("%", file.string());
         ::testing::internal::CaptureStderr();
         auto [save, ok] = json_parse_file<Game_Save>(path, true, rename_by_note, 1);

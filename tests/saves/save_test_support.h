@@ -31,6 +31,22 @@ inline void write_text(const fs::path& path, const std::string& text) {
     file << text;
 }
 
+inline std::string replaced_all(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}
+
+inline std::string with_line_feeds(const std::string& text) { return replaced_all(text, "\r\n", "\n"); }
+
+// The save file is written in text mode: on Windows each line feed is stored as CR LF.
+inline std::string with_saved_line_ends(const std::string& text) {
+#if defined(_WIN32)
+    return replaced_all(text, "\n", "\r\n");
+#else
+    return text;
+#endif
+}
+
 inline std::vector<fs::path> files_in(const fs::path& folder) {
     std::vector<fs::path> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) files.push_back(entry.path());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "modules/Time/module.h"
+#include "portable_test_support.h"
 #include "runtime.h"
 
 namespace {
@@ -27,8 +28,7 @@ TEST(DateTime, NumbersWithoutLeadingZeros) {
 
 TEST(DateTime, CurrentTimeIsLocal) {
     std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    std::tm local = local_calendar(now);
     std::string text(get_date_time().view());
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{1,2}/\d{1,2}/\d{4} - \d{1,2}:\d{1,2})"))) << text;
     std::string expected_day = std::to_string(local.tm_mday) + "/" + std::to_string(local.tm_mon + 1) + "/" +
