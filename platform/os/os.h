@@ -69,7 +69,8 @@ Os_Opened_File os_open_regular_file(const char* path);
 struct Os_Unique_File {
     std::FILE* file;    // text mode; null on failure
     std::string path;   // prefix + "<process id>-<random part>" + suffix
-    int error_code;     // the system's error code of a failed creation, 0 otherwise
+    int error_code;     // the system's error code of a failed creation, EEXIST when every name
+                        // tried was taken, 0 otherwise
 };
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix);
 // Renames the file over `target`, replacing it, and closes it. On failure the file is removed.
@@ -77,9 +78,13 @@ std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target
 // Closes the file and removes it.
 void os_discard_unique_file(Os_Unique_File* unique);
 // Removes `path` when it is a regular file that no writer holds any more: a unique file whose
-// process died before committing it, or any file no writer locked. Never opens anything else
-// and never waits. Returns true when the file was removed.
+// process died before committing it, or any file no writer locked. Where a writer's hold cannot
+// be seen for sure (a network file system, failing locks), only a file not written to for a
+// minute. Never opens anything else and never waits. Returns true when the file was removed.
 bool os_remove_abandoned_file(const std::filesystem::path& path);
+// The lock call of the POSIX files (flock), a value so that tests can play a file system whose
+// locks fail. Not on Windows.
+extern int (*os_posix_flock)(int descriptor, int operation);
 
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.
 // Returns 0 or the system's error code.

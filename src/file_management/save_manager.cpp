@@ -74,6 +74,9 @@ void remove_abandoned_temporary_files(String folder) {
 String replace_file_text(String folder, String path, String text) {
     Os_Unique_File temporary = os_create_unique_file(std::string(path.view()) + ".", std::string(TEMPORARY_SUFFIX));
     if (!temporary.file) {
+        if (temporary.error_code == EEXIST) {
+            return tprint("could not create a temporary file beside \"%\": every name tried was taken", path);
+        }
         return tprint("could not create \"%\": %", temporary.path, error_text(temporary.error_code));
     }
     size_t size = size_t(text.count);
@@ -86,6 +89,10 @@ String replace_file_text(String folder, String path, String text) {
         return failure;
     }
     if (std::error_code error = os_commit_unique_file(&temporary, temp_c_string(path))) {
+        // Where locks are not shared, another instance's start-up can take it for a leftover.
+        if (error == std::errc::no_such_file_or_directory) {
+            return tprint("could not rename \"%\" over the save: it has vanished", temporary.path);
+        }
         return tprint("could not replace \"%\": %", path, error.message());
     }
     // Makes the rename itself durable. Should this fail, a power cut can at worst bring back

@@ -223,6 +223,34 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     EXPECT_EQ(read_text(folder / "linked"), "kept");
 }
 
+int locks_fail(int, int) {
+    errno = ENOLCK;
+    return -1;
+}
+
+// Where locks fail (ENOLCK) or other machines' locks do not show, a file written to in the
+// last minute may be a live writer's.
+TEST_F(Saving, WhereLocksFailOnlyLeftoversIdleForAMinuteAreRemoved) {
+    const fs::path idle = folder / "quol.sav.4242-00000000deadbeef.tmp";
+    const fs::path recent = folder / "quol.sav.4343-00000000feedbeef.tmp";
+    write_text(idle, "{");
+    write_text(recent, "{");
+    fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::seconds(61));
+
+    auto real_flock = os_posix_flock;
+    os_posix_flock = locks_fail;
+    init_save_system();
+    ::testing::internal::CaptureStdout();
+    queue_save(false, 3, 4, 5, "Spring 1");
+    shutdown_save_system();
+    std::string output = ::testing::internal::GetCapturedStdout();
+    os_posix_flock = real_flock;
+
+    EXPECT_FALSE(fs::exists(idle));
+    EXPECT_TRUE(fs::exists(recent));
+    EXPECT_NE(output.find("Save completed"), std::string::npos) << output;
+}
+
 // Runs `body` in a child process, which must end by exit(); returns how it ended.
 std::string run_until_exit(void (*body)()) {
     std::fflush(nullptr);
