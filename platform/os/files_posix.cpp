@@ -33,6 +33,9 @@ bool still_named(int fd, const char* path) {
     return fstat(fd, &opened) == 0 && stat(path, &named) == 0 && same_file(opened, named);
 }
 
+// Linux's own limit on the links followed in one path.
+constexpr int MOST_LINKS_FOLLOWED = 40;
+
 // File systems whose locks may not reach the writers: other machines sharing a network home
 // (or mounted with local locks) take and hold theirs unseen. FUSE: sshfs, rclone and the like.
 bool locks_may_be_unseen(int fd) {
@@ -97,6 +100,24 @@ Os_Opened_File os_open_regular_file(const char* path) {
     return {file, 0, nullptr, int64_t(info.st_size)};
 }
 
+Os_Link_Target os_follow_links(const std::string& path) {
+    std::filesystem::path named(path);
+    for (int links = 0; links <= MOST_LINKS_FOLLOWED; links++) {
+        struct stat info;
+        // Nothing at the path itself is a first save; nothing at the end of a link is a fault.
+        if (lstat(named.c_str(), &info) != 0) return {named.string(), links == 0 ? 0 : errno, nullptr};
+        if (!S_ISLNK(info.st_mode)) {
+            bool refused = links > 0 && !S_ISREG(info.st_mode);
+            return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr};
+        }
+        std::error_code error;
+        std::filesystem::path target = std::filesystem::read_symlink(named, error);
+        if (error) return {named.string(), error.value(), nullptr};
+        named = named.parent_path() / target;  // an absolute target replaces the whole path
+    }
+    return {named.string(), ELOOP, nullptr};
+}
+
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {
     std::string path;
     for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
@@ -125,6 +146,16 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
         return {file, path, 0};
     }
     return {nullptr, path, EEXIST};
+}
+
+void os_take_permissions_of(Os_Unique_File* unique, const char* model) {
+    struct stat info;
+    if (stat(model, &info) != 0) return;
+    int fd = fileno(unique->file);
+    if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+        // Only root, or an owner who is in the group, may: the file stays this process's own.
+    }
+    fchmod(fd, info.st_mode & 0777);
 }
 
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {
