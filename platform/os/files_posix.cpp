@@ -3,11 +3,16 @@
 #include "os_internal.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
+
+int (*os_posix_flock)(int descriptor, int operation) = flock;
 
 namespace {
 
@@ -26,6 +31,45 @@ bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == 
 bool still_named(int fd, const char* path) {
     struct stat opened, named;
     return fstat(fd, &opened) == 0 && stat(path, &named) == 0 && same_file(opened, named);
+}
+
+// Linux's own limit on the links followed in one path.
+constexpr int MOST_LINKS_FOLLOWED = 40;
+
+// File systems whose locks may not reach the writers: other machines sharing a network home
+// (or mounted with local locks) take and hold theirs unseen. FUSE: sshfs, rclone and the like.
+bool locks_may_be_unseen(int fd) {
+    struct statfs info;
+    if (fstatfs(fd, &info) != 0) return true;
+    switch (uint32_t(info.f_type)) {
+        case NFS_SUPER_MAGIC:
+        case SMB_SUPER_MAGIC:
+        case CIFS_SUPER_MAGIC:
+        case SMB2_SUPER_MAGIC:
+        case V9FS_MAGIC:
+        case AFS_SUPER_MAGIC:
+        case AFS_FS_MAGIC:
+        case CODA_SUPER_MAGIC:
+        case CEPH_SUPER_MAGIC:
+        case FUSE_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A writer fills its file right after creating it and renames it within moments.
+bool idle_for_a_minute(const struct stat& info) {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - info.st_mtim.tv_sec >= 60;
+}
+
+// Whether no writer holds the open file `fd` any more. A writer holds its lock until the
+// commit; where the lock proves nothing, only a long silence does.
+bool writer_gone(int fd, const struct stat& opened) {
+    if (os_posix_flock(fd, LOCK_EX | LOCK_NB) == 0) return !locks_may_be_unseen(fd) || idle_for_a_minute(opened);
+    return errno != EWOULDBLOCK && idle_for_a_minute(opened);
 }
 
 }  // namespace
@@ -58,6 +102,24 @@ Os_Opened_File os_open_regular_file(const char* path) {
     return {file, 0, nullptr, int64_t(info.st_size)};
 }
 
+Os_Link_Target os_follow_links(const std::string& path) {
+    std::filesystem::path named(path);
+    for (int links = 0; links <= MOST_LINKS_FOLLOWED; links++) {
+        struct stat info;
+        // Nothing at the path itself is a first save; nothing at the end of a link is a fault.
+        if (lstat(named.c_str(), &info) != 0) return {named.string(), links == 0 ? 0 : errno, nullptr};
+        if (!S_ISLNK(info.st_mode)) {
+            bool refused = links > 0 && !S_ISREG(info.st_mode);
+            return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr};
+        }
+        std::error_code error;
+        std::filesystem::path target = std::filesystem::read_symlink(named, error);
+        if (error) return {named.string(), error.value(), nullptr};
+        named = named.parent_path() / target;  // an absolute target replaces the whole path
+    }
+    return {named.string(), ELOOP, nullptr};
+}
+
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {
     std::string path;
     for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
@@ -70,8 +132,8 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
         }
         // The lock marks the file as written to until the commit or discard. Only a clean-up
         // can hold it already, or have removed the file in the instant after its creation: then
-        // take another name. Where the file system has no locks, no clean-up takes it either.
-        bool taken = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        // take another name. Where locks fail, a clean-up leaves it alone for a minute.
+        bool taken = os_posix_flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
         if (taken || !still_named(fd, path.c_str())) {
             close(fd);
             continue;
@@ -86,6 +148,16 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
         return {file, path, {}};
     }
     return {nullptr, path, std::make_error_code(std::errc::file_exists)};
+}
+
+void os_take_permissions_of(Os_Unique_File* unique, const char* model) {
+    struct stat info;
+    if (stat(model, &info) != 0) return;
+    int fd = fileno(unique->file);
+    if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+        // Only root, or an owner who is in the group, may: the file stays this process's own.
+    }
+    fchmod(fd, info.st_mode & 0777);
 }
 
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {
@@ -116,7 +188,7 @@ bool os_remove_abandoned_file(const std::filesystem::path& file) {
     if (fd < 0) return false;
     struct stat opened;
     bool abandoned = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && same_file(opened, named) &&
-                     flock(fd, LOCK_EX | LOCK_NB) == 0 && still_named(fd, path);
+                     writer_gone(fd, opened) && still_named(fd, path);
     bool removed = abandoned && unlink(path) == 0;
     close(fd);  // only now, so that no writer gets the lock of a file about to go
     return removed;

@@ -74,23 +74,45 @@ struct Os_Opened_File {
 };
 Os_Opened_File os_open_regular_file(const char* path);
 
+// The file that writing to `path` should replace: `path` itself, or, when it is a symbolic
+// link, the file its chain of links finally names, so that the link stays a link.
+struct Os_Link_Target {
+    std::string path;         // `path` itself when it is no link (or does not exist yet)
+    int error_code;           // ENOENT when the last link leads nowhere, ELOOP, ...; 0 otherwise
+    const char* not_regular;  // what a link leads to instead of a regular file ("a folder", ...)
+};
+Os_Link_Target os_follow_links(const std::string& path);
+
 // A file made to be renamed over another one. Its name is new (created exclusively, never
 // through a link) and unique to this writer whatever the process ids, and until it is committed
 // or discarded no other process takes it for a leftover (see os_remove_abandoned_file).
 struct Os_Unique_File {
     std::FILE* file;    // text mode; null on failure
     std::string path;   // prefix + "<process id>-<random part>" + suffix
-    std::error_code error;  // why the creation failed
+    std::error_code error;  // why the creation failed; std::errc::file_exists when every name
+                            // tried was taken
 };
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix);
+// Whether `file_name` is a name os_create_unique_file makes with that prefix and suffix.
+bool os_is_unique_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix,
+                       const std::filesystem::path& suffix);
+// Gives the file the permission bits of `model` and, where the process may set it, its owner,
+// so that the file renamed over `model` keeps them. Nothing when `model` cannot be looked at.
+void os_take_permissions_of(Os_Unique_File* unique, const char* model);
 // Renames the file over `target`, replacing it, and closes it. On failure the file is removed.
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target);
 // Closes the file and removes it.
 void os_discard_unique_file(Os_Unique_File* unique);
 // Removes `path` when it is a regular file that no writer holds any more: a unique file whose
-// process died before committing it, or any file no writer locked. Never opens anything else
-// and never waits. Returns true when the file was removed.
+// process died before committing it, or any file no writer locked. Where a writer's hold cannot
+// be seen for sure (a network file system, failing locks), only a file not written to for a
+// minute. Never opens anything else and never waits. Returns true when the file was removed.
 bool os_remove_abandoned_file(const std::filesystem::path& path);
+#if !defined(_WIN32)
+// The lock call of the POSIX files (flock), a value so that tests can play a file system whose
+// locks fail.
+extern int (*os_posix_flock)(int descriptor, int operation);
+#endif
 
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.
 // Returns 0 or the system's error code.

@@ -50,32 +50,90 @@ String error_text(int code) {
     return tprint("%", std::error_code(code, std::generic_category()).message());
 }
 
-// Temporary files whose writer died mid-save (killed, power cut) would pile up for good. Those
-// of earlier versions, named after the process id alone, go too; a running instance's stay.
-void remove_abandoned_temporary_files(String folder) {
+using Temporary_Name_Test = bool (*)(const std::filesystem::path& file_name, const std::filesystem::path& prefix);
+
+// In the game folder: this version's names, and those of earlier versions named after the
+// process id alone.
+bool is_any_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
     // Names compared in the system's own form: no conversion of other files' names can fail.
-    const auto prefix = std::filesystem::path(TEMPORARY_PREFIX).native();
-    const auto suffix = std::filesystem::path(TEMPORARY_SUFFIX).native();
+    const auto& name = file_name.native();
+    const auto& head = prefix.native();
+    const auto tail = std::filesystem::path(TEMPORARY_SUFFIX).native();
+    return name.size() > head.size() + tail.size() && name.starts_with(head) && name.ends_with(tail);
+}
+
+// Beside a linked save's file no earlier version wrote, and other programs keep their files.
+bool is_unique_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
+    return os_is_unique_name(file_name, prefix, std::filesystem::path(TEMPORARY_SUFFIX));
+}
+
+void remove_abandoned_temporary_files(const std::filesystem::path& folder, const std::filesystem::path& prefix,
+                                      Temporary_Name_Test is_temporary) {
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(os_path(folder.view()), error), end;
-         !error && entry != end; entry.increment(error)) {
-        const std::filesystem::path file_name = entry->path().filename();
-        const auto& name = file_name.native();
-        if (name.size() > prefix.size() + suffix.size() && name.starts_with(prefix) && name.ends_with(suffix)) {
-            os_remove_abandoned_file(entry->path());
-        }
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (is_temporary(entry->path().filename(), prefix)) os_remove_abandoned_file(entry->path());
     }
 }
 
-// Writes the whole text to a temporary file beside `path`, pushes it to the disk and renames
-// it over `path`, so that the save file holds one whole save at any time: when the game dies,
-// the disk fills or the power fails mid-write, and when other instances save at the same
-// moment, whatever their process ids. Returns an empty string on success, else why it failed.
+std::string folder_of(const std::string& file) {
+    std::u8string parent = os_path(file).parent_path().u8string();
+    std::string folder(parent.begin(), parent.end());
+    return folder.empty() ? "." : folder;
+}
+
+// Players link the save into a synced or backed-up folder: a save goes to the file the links
+// finally name, so that the link stays a link. Sets `file` to it; returns an empty string, or
+// why no save can go there.
+String follow_save_links(String path, std::string* file) {
+    Os_Link_Target target = os_follow_links(std::string(path.view()));
+    *file = target.path;
+    if (target.error_code == ENOENT) {
+        return tprint("could not save through the link \"%\": \"%\" does not exist", path, target.path);
+    }
+    if (target.error_code != 0) {
+        return tprint("could not follow the link \"%\": %", path, error_text(target.error_code));
+    }
+    if (target.not_regular) {
+        return tprint("could not save through the link \"%\": \"%\" is %, not a regular file", path, target.path,
+                      target.not_regular);
+    }
+    return {};
+}
+
+// Temporary files whose writer died mid-save (killed, power cut) would pile up for good. A
+// running instance's stay.
+void remove_leftover_temporary_files(String folder) {
+    remove_abandoned_temporary_files(os_path(folder.view()), std::filesystem::path(TEMPORARY_PREFIX),
+                                     is_any_temporary_name);
+    std::string file;
+    String path = tprint("%/quol.sav", folder);
+    if (follow_save_links(path, &file).count == 0 && file != path.view()) {
+        std::filesystem::path prefix = os_path(file).filename();
+        prefix += ".";
+        remove_abandoned_temporary_files(os_path(folder_of(file)), prefix, is_unique_temporary_name);
+    }
+}
+
+// Writes the whole text to a temporary file beside the save file, pushes it to the disk and
+// renames it over the save file, so that it holds one whole save at any time: when the game
+// dies, the disk fills or the power fails mid-write, and when other instances save at the same
+// moment, whatever their process ids. A second hard link to the save keeps the save before:
+// no atomic replacement reaches it. Returns an empty string on success, else why it failed.
 String replace_file_text(String folder, String path, String text) {
-    Os_Unique_File temporary = os_create_unique_file(std::string(path.view()) + ".", std::string(TEMPORARY_SUFFIX));
+    std::string file;
+    if (String refused = follow_save_links(path, &file); refused.count > 0) return refused;
+    // On the linked file's own file system, for the rename.
+    std::string file_folder = file == path.view() ? std::string(folder.view()) : folder_of(file);
+    Os_Unique_File temporary = os_create_unique_file(file + ".", std::string(TEMPORARY_SUFFIX));
     if (!temporary.file) {
+        if (temporary.error == std::errc::file_exists) {
+            return tprint("could not create a temporary file beside \"%\": every name tried was taken", file);
+        }
         return tprint("could not create \"%\": %", temporary.path, temporary.error.message());
     }
+    // Before the first byte: a save that only its owner may read stays so.
+    os_take_permissions_of(&temporary, file.c_str());
     size_t size = size_t(text.count);
     int code = std::fwrite(text.data, 1, size, temporary.file) == size ? 0 : errno;
     int flush_code = os_flush_file_to_disk(temporary.file);
@@ -85,12 +143,16 @@ String replace_file_text(String folder, String path, String text) {
         os_discard_unique_file(&temporary);
         return failure;
     }
-    if (std::error_code error = os_commit_unique_file(&temporary, temp_c_string(path))) {
-        return tprint("could not replace \"%\": %", path, error.message());
+    if (std::error_code error = os_commit_unique_file(&temporary, file.c_str())) {
+        // Where locks are not shared, another instance's start-up can take it for a leftover.
+        if (error == std::errc::no_such_file_or_directory) {
+            return tprint("could not rename \"%\" over the save: it has vanished", temporary.path);
+        }
+        return tprint("could not replace \"%\": %", file, error.message());
     }
     // Makes the rename itself durable. Should this fail, a power cut can at worst bring back
     // the previous save, which is whole too.
-    os_flush_folder_to_disk(temp_c_string(folder));
+    os_flush_folder_to_disk(file_folder.c_str());
     return {};
 }
 
@@ -170,7 +232,7 @@ void init_save_system() {
     std::lock_guard lock(save_system_lock);
     quol_assert(save_system_state != Save_System_State::RUNNING && save_group.worker_count == 0,
                 "init_save_system called while the save workers run: shut them down first");
-    if (saving_enabled()) remove_abandoned_temporary_files(game_dir);
+    if (saving_enabled()) remove_leftover_temporary_files(game_dir);
     init(&save_group, SAVE_WORKER_COUNT, save_group_proc, true, SAVE_WORKER_TEMPORARY_STORAGE);
     start(&save_group);
     save_system_state = Save_System_State::RUNNING;

@@ -69,7 +69,7 @@ TEST_F(Windows_Files, ACommitWaitsForAReaderOfTheTarget) {
     const fs::path target = folder / "quol.sav";
     std::ofstream(target, std::ios::binary) << "old save";
     Os_Unique_File file = os_create_unique_file(prefix(), ".tmp");
-    ASSERT_NE(file.file, nullptr) << file.error_code;
+    ASSERT_NE(file.file, nullptr) << file.error.message();
     std::fputs("new save", file.file);
 
     std::FILE* reader = std::fopen(target.string().c_str(), "rb");

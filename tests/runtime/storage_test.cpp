@@ -34,6 +34,8 @@ TEST(TemporaryStorage, IsPerThread) {
         EXPECT_EQ(context.temporary_storage->size, 16384u);
         tprint("worker");
         reset_temporary_storage();
+        release_thread_context();
+        EXPECT_EQ(context.temporary_storage, nullptr);
     });
     worker.join();
     EXPECT_EQ(std::string(mine.view()), "main");

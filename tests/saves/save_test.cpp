@@ -201,7 +201,7 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     const char* leftovers[] = {"quol.sav.4242.tmp", "quol.sav.4242-00000000deadbeef.tmp"};
     for (const char* name : leftovers) write_text(folder / name, "{\"header\": ");
     Os_Unique_File live = os_create_unique_file((folder / "quol.sav.").string(), ".tmp");
-    ASSERT_NE(live.file, nullptr) << live.error_code;
+    ASSERT_NE(live.file, nullptr) << live.error.message();
     std::fputs("{", live.file);
     std::fflush(live.file);
 #if !defined(_WIN32)  // FIFOs: none on Windows; symbolic links need a privilege there
@@ -232,6 +232,163 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
 #endif
     os_discard_unique_file(&live);
 }
+
+#if !defined(_WIN32)  // links, permission bits and flock as POSIX has them
+std::string saved_hours(const fs::path& file) {
+    std::string text = read_text(file);
+    size_t at = text.find("\"ingame_hours\": ");
+    return at == std::string::npos ? "no save" : text.substr(at, text.find(',', at) - at);
+}
+
+std::string save_and_capture(int64_t sequence, int64_t hours, String folder) {
+    Thread worker;
+    worker.index = 7;
+    ::testing::internal::CaptureStdout();
+    save_group_proc(nullptr, &worker, make_request(sequence, hours, 1.0f, folder));
+    return ::testing::internal::GetCapturedStdout();
+}
+
+fs::perms permissions_of(const fs::path& file) { return fs::status(file).permissions(); }
+
+// Players link the save into a synced or backed-up folder: the link must stay a link and the
+// file it names must take every save, with the permission bits it has.
+TEST_F(Saving, ALinkedSaveStaysALinkAndItsFileTakesTheNewestSave) {
+    const fs::path synced = folder / "synced";
+    fs::create_directories(synced / "deeper");
+    struct Linked {
+        std::vector<std::pair<fs::path, fs::path>> links;  // where, what it holds
+        fs::path file;
+    };
+    const Linked cases[] = {
+        {{{save_path(), synced / "quol.sav"}}, synced / "quol.sav"},
+        // A chain of two, each relative to its own folder.
+        {{{save_path(), "synced/middle"}, {synced / "middle", "deeper/real.sav"}}, synced / "deeper" / "real.sav"},
+    };
+    // Neither what a new file gets under a usual umask nor what a link shows.
+    const fs::perms kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    int64_t sequence = 0;
+    for (const Linked& linked : cases) {
+        write_text(linked.file, "");
+        fs::permissions(linked.file, kept);
+        for (const auto& [where, target] : linked.links) fs::create_symlink(target, where);
+
+        EXPECT_EQ(save_and_capture(++sequence, 5, game_dir), "Save completed in background thread 7\n");
+        EXPECT_EQ(save_and_capture(++sequence, 11, game_dir), "Save completed in background thread 7\n");
+        for (const auto& [where, target] : linked.links) {
+            EXPECT_TRUE(fs::is_symlink(where)) << where;
+            if (fs::is_symlink(where)) {
+                EXPECT_EQ(fs::read_symlink(where), target);
+            }
+        }
+        EXPECT_EQ(saved_hours(linked.file), "\"ingame_hours\": 11") << linked.file;
+        EXPECT_EQ(permissions_of(linked.file), kept);
+        EXPECT_EQ(load_and_capture(), "save file loaded\nOk!\nsave file version: 0.1\n");
+        EXPECT_EQ(ingame_hours, 11);
+        free_string(&month_name);
+        reset_game_globals();
+
+        std::vector<fs::path> left = files_in(linked.file.parent_path());
+        std::erase_if(left, [](const fs::path& file) { return file.extension() != ".tmp"; });
+        EXPECT_EQ(left, std::vector<fs::path>{});
+        for (const auto& [where, target] : linked.links) fs::remove(where);
+        fs::remove(linked.file);
+    }
+}
+
+TEST_F(Saving, TheSaveKeepsItsPermissionBitsAndOwner) {
+    write_text(save_path(), "");
+    fs::permissions(save_path(), fs::perms::owner_read | fs::perms::owner_write);
+    const bool may_set_owner = geteuid() == 0;
+    const uid_t other_user = 65534;  // nobody
+    if (may_set_owner) {
+        ASSERT_EQ(chown(save_path().c_str(), other_user, other_user), 0);
+    }
+
+    EXPECT_EQ(save_and_capture(1, 5, game_dir), "Save completed in background thread 7\n");
+    EXPECT_EQ(permissions_of(save_path()), fs::perms::owner_read | fs::perms::owner_write);
+    struct stat info;
+    ASSERT_EQ(stat(save_path().c_str(), &info), 0);
+    if (may_set_owner) {
+        EXPECT_EQ(info.st_uid, other_user);
+        EXPECT_EQ(info.st_gid, other_user);
+    }
+    EXPECT_EQ(saved_hours(save_path()), "\"ingame_hours\": 5");
+}
+
+// A link that leads nowhere or to no regular file: the save fails and names the cause; the
+// link is left as the player made it.
+TEST_F(Saving, ALinkToNothingOrNoFileIsRefusedAndKept) {
+    const fs::path away = folder / "away";
+    fs::create_directory(folder / "a_folder");
+    const std::string save = save_path().string();
+    struct Refused {
+        fs::path target;
+        std::string failure;
+    };
+    const Refused cases[] = {
+        {away, "could not save through the link \"" + save + "\": \"" + away.string() + "\" does not exist"},
+        {folder / "a_folder", "could not save through the link \"" + save + "\": \"" + (folder / "a_folder").string() +
+                                  "\" is a folder, not a regular file"},
+        {save_path(), "could not follow the link \"" + save + "\": Too many levels of symbolic links"},
+    };
+    for (const Refused& refused : cases) {
+        fs::create_symlink(refused.target, save_path());
+        EXPECT_EQ(save_and_capture(1, 5, game_dir), "Save failed in background thread 7: " + refused.failure + "\n");
+        EXPECT_TRUE(fs::is_symlink(save_path()));
+        EXPECT_FALSE(fs::exists(away));
+        fs::remove(save_path());
+        EXPECT_EQ(files_in(folder), std::vector<fs::path>{folder / "a_folder"});
+    }
+}
+
+// Beside a linked save's file, only this game's own unique names are leftovers: earlier
+// versions never wrote there, and other programs keep their files there.
+TEST_F(Saving, StartRemovesLeftoversBesideALinkedSavesFileToo) {
+    const fs::path synced = folder / "synced";
+    fs::create_directory(synced);
+    write_text(synced / "real.sav", "");
+    fs::create_symlink(synced / "real.sav", save_path());
+    const fs::path leftover = synced / "real.sav.4242-00000000deadbeef.tmp";
+    write_text(leftover, "{");
+    const fs::path others[] = {synced / "real.sav.4242.tmp", synced / "real.sav.backup.tmp",
+                               synced / "quol.sav.4242-00000000deadbeef.tmp"};
+    for (const fs::path& other : others) write_text(other, "kept");
+
+    init_save_system();
+    shutdown_save_system();
+    EXPECT_FALSE(fs::exists(leftover));
+    for (const fs::path& other : others) EXPECT_EQ(read_text(other), "kept") << other;
+}
+
+int locks_fail(int, int) {
+    errno = ENOLCK;
+    return -1;
+}
+
+// Where locks fail (ENOLCK) or other machines' locks do not show, a file written to in the
+// last minute may be a live writer's.
+TEST_F(Saving, WhereLocksFailOnlyLeftoversIdleForAMinuteAreRemoved) {
+    const fs::path idle = folder / "quol.sav.4242-00000000deadbeef.tmp";
+    const fs::path recent = folder / "quol.sav.4343-00000000feedbeef.tmp";
+    write_text(idle, "{");
+    write_text(recent, "{");
+    fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::seconds(61));
+
+    auto real_flock = os_posix_flock;
+    os_posix_flock = locks_fail;
+    init_save_system();
+    ::testing::internal::CaptureStdout();
+    queue_save(false, 3, 4, 5, "Spring 1");
+    shutdown_save_system();
+    std::string output = ::testing::internal::GetCapturedStdout();
+    os_posix_flock = real_flock;
+
+    EXPECT_FALSE(fs::exists(idle));
+    EXPECT_TRUE(fs::exists(recent));
+    EXPECT_NE(output.find("Save completed"), std::string::npos) << output;
+}
+
+#endif
 
 #if !defined(_WIN32)  // fork: no such call on Windows
 // Runs `body` in a child process, which must end by exit(); returns how it ended.
