@@ -34,6 +34,7 @@ TEST(TemporaryStorage, IsPerThread) {
         EXPECT_EQ(context.temporary_storage->size, 16384u);
         tprint("worker");
         reset_temporary_storage();
+        release_thread_context();  // no thread-local destructor frees it
     });
     worker.join();
     EXPECT_EQ(std::string(mine.view()), "main");
