@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages quol needs to build, test and run. Idempotent:
-# apt is only touched when a package is missing.
+# Installs the Debian packages quol needs to build, test and run; with the argument "windows",
+# also those of the Windows cross-build and of Wine. Idempotent: apt is only touched when a
+# package is missing.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,10 @@ packages=(
   # the built-in default font (DejaVu Sans) and the text tests' and benchmark's fonts
   fonts-dejavu-core fonts-freefont-otf
 )
+if [ "${1:-}" = windows ]; then
+  # wine64 alone brings no `wine` command when recommends are off.
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@ process of its own, which hides that.
 Usage: run_whole_test_binaries.py BUILD_DIR [--skip-label LABEL]"""
 import argparse
 import concurrent.futures
+import itertools
 import json
 import os
 import random
@@ -16,22 +17,23 @@ TIMEOUT_SECONDS = 300
 
 
 def test_binaries(build_dir, skip_label):
-    """Each binary's path and working folder, as ctest knows them."""
+    """Each binary's command (with the emulator of a cross build, such as Wine, in front) and
+    working folder, as ctest knows them."""
     listing = subprocess.run(["ctest", "--test-dir", build_dir, "--show-only=json-v1"],
                              check=True, capture_output=True, text=True).stdout
     binaries = {}
     for test in json.loads(listing)["tests"]:
         properties = {p["name"]: p["value"] for p in test.get("properties", [])}
-        command = test.get("command") or []
+        command = tuple(itertools.takewhile(lambda part: not part.startswith("--gtest_"), test.get("command") or []))
         if not command or skip_label in properties.get("LABELS", []):
             continue
-        binaries[command[0]] = properties.get("WORKING_DIRECTORY", build_dir)
+        binaries[command] = properties.get("WORKING_DIRECTORY", build_dir)
     return binaries
 
 
 def run(binary, folder, seed):
     try:
-        command = [binary, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_repeat=2"]
+        command = [*binary, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_repeat=2"]
         result = subprocess.run(command, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                 errors="replace", timeout=TIMEOUT_SECONDS)
         return result.returncode, result.stdout
@@ -54,7 +56,7 @@ def main():
         seeds = {binary: random.randint(1, 99999) for binary in binaries}
         results = pool.map(lambda item: (item[0], *run(*item, seeds[item[0]])), sorted(binaries.items()))
         for binary, status, output in results:
-            name = os.path.basename(binary)
+            name = os.path.basename(binary[-1])
             if status == 0:
                 print(f"passed  {name}")
                 continue

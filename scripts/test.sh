@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds quol plainly and under the sanitizers, compiles the game
-# against raylib 6.0's own headers when they are at hand, and runs every test.
+# against raylib 6.0's own headers when they are at hand, and runs every test; then cross-builds
+# for Windows and runs the tests and an end-to-end save under Wine.
 # Exits non-zero when a test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -63,3 +64,15 @@ if ls fuzz/*.cmake >/dev/null 2>&1; then
   echo "== fuzzing (bounded)"
   bash scripts/fuzz.sh 20
 fi
+
+echo "== Windows: cross-build with mingw-w64"
+bash scripts/build-windows.sh
+source scripts/wine-env.sh
+start_wine_server
+trap stop_wine_server EXIT
+echo "== Windows: tests under Wine"
+run_ctest build/windows -LE window --timeout 120
+echo "== Windows: each unit-test binary as one process under Wine, shuffled and run twice"
+python3 scripts/run_whole_test_binaries.py build/windows --skip-label window
+echo "== Windows: end-to-end save under Wine"
+python3 tests/e2e/windows_e2e.py build/windows/quol

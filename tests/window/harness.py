@@ -258,7 +258,8 @@ class Window_Session:
         try:
             for raw in self.process.stdout:
                 with self._lines_seen:
-                    self.output.append(raw.decode(errors="replace").rstrip("\n"))
+                    # Windows programs end their lines with CR LF.
+                    self.output.append(raw.decode(errors="replace").rstrip("\r\n"))
                     self._lines_seen.notify_all()
         except (OSError, ValueError):
             pass  # closed while the session ends

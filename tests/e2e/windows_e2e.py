@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""End-to-end save test of the Windows build under Wine: python3 windows_e2e.py GAME_FOLDER.
+
+Runs GAME_FOLDER/quol.exe from a copy of the whole folder, as a player would copy it, on an Xvfb
+display of its own with a fresh profile folder: the first run saves on key C, the second loads
+that save. WINEPREFIX names a prefix made with `wineboot --init`; the caller's prefix server, if
+any, is ended, since one started without a display would give the game no window."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "window"))
+from harness import Window_Session  # noqa: E402
+from game_e2e import check, enter_game  # noqa: E402
+from quol_run import HEIGHT, WIDTH, Failure, Game, xlib  # noqa: E402
+from save_e2e import expect_load_lines, save_path  # noqa: E402
+
+
+def windows_path(path):
+    """Wine's drive Z: is the Unix root."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def restart_wine_server():
+    subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL, timeout=10)
+    subprocess.run(["wineserver", "-w"], timeout=10)
+
+
+class Wine_Session(Window_Session):
+    """The window belongs to the game's own process, not to the `wine` command started here."""
+
+    def wait_for_window(self, timeout=10.0):
+        deadline = time.monotonic() + self._left(timeout)
+        while time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                raise Failure(f"wine exited (status {self.process.returncode}) before the game showed a window")
+            found = self._xdotool(["search", "--onlyvisible", "--name", "^quol$"], check=False).split()
+            if found:
+                self.window = found[0]
+                return self.window
+            time.sleep(0.1)
+        raise Failure(f"no game window within {timeout:.0f} s")
+
+
+class Wine_Game(Game):
+    """One run of the game folder's copy under Wine, with USERPROFILE set to `profile`."""
+
+    def __init__(self, folder, profile, timeout=60):
+        super().__init__(None, None, timeout=timeout)
+        self.folder = folder
+        self.profile = profile
+
+    def _start(self):
+        self.outside = tempfile.mkdtemp(prefix="quol-wine-e2e-")
+        # Wine sets USERPROFILE itself, over the caller's; a batch file sets it for the game.
+        batch = os.path.join(self.outside, "run.bat")
+        with open(batch, "w", newline="\r\n") as f:
+            f.write(f'@set "USERPROFILE={windows_path(self.profile)}"\n@quol.exe --skip-splash-screen\n')
+        files = [(os.path.join(self.folder, name), name) for name in os.listdir(self.folder)] + [(batch, "run.bat")]
+        restart_wine_server()
+        # SDL_VIDEODRIVER=x11, set by the harness, would name a driver SDL for Windows lacks.
+        self.session = Wine_Session(shutil.which("wine"), ["cmd", "/c", "run.bat"], files, timeout=self.timeout,
+                                    env={"SDL_VIDEODRIVER": "windows", "SDL_AUDIODRIVER": "dummy"})
+        self.session.__enter__()
+        self.workdir = self.session.scratch
+        self.window = int(self.session.wait_for_window(timeout=30))
+        geometry = self.session._xdotool(["getwindowgeometry", "--shell", str(self.window)])
+        if not all(f"{key}={value}" in geometry.split() for key, value in
+                   [("X", 0), ("Y", 0), ("WIDTH", WIDTH), ("HEIGHT", HEIGHT)]):
+            raise Failure(f"the window does not cover the screen: {geometry.split()}")
+        self.x11 = xlib()
+        self.connection = self.x11.XOpenDisplay(self.session.display.encode())
+        if not self.connection:
+            raise Failure("cannot open the test display")
+        return self
+
+    def __exit__(self, kind, value, traceback):
+        result = super().__exit__(kind, value, traceback)
+        restart_wine_server()  # its desktop process would hold the finished display
+        return result
+
+    def lines(self):
+        return list(self.session.output)
+
+    def wait_line(self, pattern, timeout=5):
+        return self.session.wait_for_output(pattern, timeout=timeout)
+
+    def quit(self):
+        self.request_close()
+        status = self.wait_exit(timeout=15)
+        check(status == 0, f"the close request ended the game with status {status}")
+
+
+def test_key_c_saves_and_the_next_run_loads(folder):
+    profile = tempfile.mkdtemp(prefix="quol-wine-profile-")
+    try:
+        with Wine_Game(folder, profile) as game:
+            enter_game(game)
+            game.key("c")
+            game.wait_line(r"^Save completed in background thread \d+$", timeout=15)
+            missing = [line for line in game.lines() if line.startswith("WARNING: FILEIO")]
+            check(not missing, f"files missing from the game folder: {missing}")
+            check(os.path.isdir(os.path.join(game.workdir, "logs")), "the game folder has no logs folder")
+            game.log_text()
+            game.quit()
+
+        with open(save_path(profile), "rb") as f:
+            raw = f.read()
+        check(b"\r\n" in raw and raw.count(b"\n") == raw.count(b"\r\n"), f"line ends not CR LF: {raw[:60]!r}")
+        check(json.loads(raw)["header"]["version"] == 0.1, "the save's version")
+
+        with Wine_Game(folder, profile) as game:
+            expect_load_lines(game, ["save file loaded", "Ok!", "save file version: 0.1"])
+            game.quit()
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) != 2 or not os.environ.get("WINEPREFIX"):
+        print("usage: WINEPREFIX=<prefix> windows_e2e.py GAME_FOLDER")
+        return 2
+    os.environ.setdefault("WINEDEBUG", "-all")
+    os.environ.setdefault("WINEDLLOVERRIDES", "winedbg.exe=d")  # a crash ends the run, not a debugger
+    try:
+        test_key_c_saves_and_the_next_run_loads(os.path.abspath(sys.argv[1]))
+    except Failure as failure:
+        print("FAILED:", failure)
+        return 1
+    print("passed: under Wine, key C saved and the next run loaded the save")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
