@@ -5,6 +5,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import sys
 import tempfile
 import time
@@ -159,7 +160,10 @@ def test_losing_the_display_mid_game_ends_without_an_abort(quol, source):
             game.connection = None
             stop_process(game.session.xvfb)
             status = game.session.wait_exit(timeout=10)
-            check(status == 1, f"the game ended with status {status}, not Xlib's exit status 1")
+            # Xlib's exit status 1, or SIGPIPE when the game writes to the dead connection before
+            # Xlib reads its end: on a busy machine either comes first. Neither is an abort.
+            check(status in (1, -signal.SIGPIPE),
+                  f"the game ended with status {status}, not Xlib's exit status 1 or SIGPIPE")
             check(not any("terminate called" in l for l in game.session.stderr_text().splitlines()),
                   "the game aborted on its way out")
         with open(save_path(profile), "rb") as f:
