@@ -35,11 +35,13 @@ build_dependencies() {  # into $work, a fresh folder
              -o Dir::Etc::SourceParts="$apt_dir/sources.list.d" -o Dir::State::Lists="$apt_dir/lists"
              -o Dir::Cache="$apt_dir/cache" -o APT::Sandbox::User=root)
   echo "== fetching Debian's SDL2 source ($sdl_version)"
-  quietly "${apt[@]}" update
+  # A third-party source without source packages fails its part of the update: apt-get source
+  # says whether Debian's own lists came through.
+  "${apt[@]}" update >"$work/update.txt" 2>&1 || true
   # The version of the SDL2 the Linux build uses; the archive's current one if it is gone.
   (cd "$work/sdl2" && { quietly "${apt[@]}" source --download-only "libsdl2=$sdl_version" ||
                         quietly "${apt[@]}" source --download-only libsdl2; })
-  tar -xf "$(ls "$work"/sdl2/libsdl2_*.orig.tar.*)" -C "$work/sdl2"
+  tar -xf "$(ls "$work"/sdl2/libsdl2_*.orig.tar.[gx]z)" -C "$work/sdl2"
   local source
   source=$(find "$work/sdl2" -mindepth 1 -maxdepth 1 -type d -name 'SDL2-*')
 
@@ -70,8 +72,8 @@ exec 9>&-
 
 # CMake lists the tests of each test program by running it under Wine at build time.
 source scripts/wine-env.sh
-start_wine_server
 trap stop_wine_server EXIT
+start_wine_server
 
 # A build configured against another cache would keep finding the old SDL2 and GoogleTest.
 if ! grep -qxF "QUOL_WINDOWS_PREFIX:UNINITIALIZED=$prefix" build/windows/CMakeCache.txt 2>/dev/null; then

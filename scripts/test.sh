@@ -68,8 +68,8 @@ fi
 echo "== Windows: cross-build with mingw-w64"
 bash scripts/build-windows.sh
 source scripts/wine-env.sh
-start_wine_server
 trap stop_wine_server EXIT
+start_wine_server
 echo "== Windows: tests under Wine"
 run_ctest build/windows -LE window --timeout 120
 echo "== Windows: each unit-test binary as one process under Wine, shuffled and run twice"

@@ -14,10 +14,9 @@ struct Semaphore {
     Semaphore& operator=(const Semaphore&) = delete;
 
     void release(int64_t update = 1) {
-        {
-            std::lock_guard lock(mutex);
-            count += update;
-        }
+        // Notified under the lock, so that a waiter may destroy the semaphore once it returns.
+        std::lock_guard lock(mutex);
+        count += update;
         if (update == 1) changed.notify_one();
         else changed.notify_all();
     }

@@ -17,15 +17,22 @@
 
 namespace {
 
-// A reader or a virus scanner holding the save open refuses its replacement for a while.
-constexpr int REPLACE_ATTEMPTS = 100;
+// A reader, a sync client or a virus scanner holding the save open refuses its replacement for
+// a while: up to three seconds are waited out.
+constexpr int REPLACE_ATTEMPTS = 300;
 constexpr int REPLACE_RETRY_MILLISECONDS = 10;
 
 HANDLE handle_of(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
 std::error_code system_error(DWORD code) { return std::error_code(int(code), std::system_category()); }
 
-bool held_open_elsewhere(DWORD code) { return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION; }
+// Access is also denied for good to a read-only save or a folder: no wait helps those.
+bool held_open_elsewhere(DWORD code, const std::wstring& target) {
+    if (code == ERROR_SHARING_VIOLATION) return true;
+    if (code != ERROR_ACCESS_DENIED) return false;
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
 
 // Renames the open file over `target` through its own handle, so that it is never closed
 // before it has its final name. Returns 0 or the system's error code.
@@ -54,6 +61,7 @@ std::wstring full_path(const std::wstring& path) {
     if (size == 0) return path;
     std::wstring full(size, L'\0');
     DWORD written = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (written == 0 || written >= size) return path;
     full.resize(written);
     return full;
 }
@@ -110,10 +118,11 @@ std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target
     DWORD code = 0;
     for (int attempt = 0; attempt < REPLACE_ATTEMPTS; attempt++) {
         code = rename_open_file(handle, destination);
-        if (!held_open_elsewhere(code)) break;
+        if (!held_open_elsewhere(code, destination)) break;
         os_sleep_milliseconds(REPLACE_RETRY_MILLISECONDS);
     }
     if (code != 0) delete_on_close(handle);
+    else FlushFileBuffers(handle);  // the new name, too, survives a power cut
     std::fclose(unique->file);
     unique->file = nullptr;
     return system_error(code);

@@ -41,7 +41,7 @@ String get_log_filename() {
 }
 
 // Binary append: the file keeps what earlier runs wrote and line feeds stay single.
-static std::FILE* open_log() { return log_path.empty() ? nullptr : std::fopen(temp_c_string(log_path), "ab"); }
+static std::FILE* open_log() { return log_path.empty() ? nullptr : os_open_file(temp_c_string(log_path), "ab"); }
 
 static void write_text(std::FILE* file, String text) { std::fwrite(text.data, 1, size_t(text.count), file); }
 
