@@ -145,11 +145,14 @@ class Game:
         self.session.__enter__()
         self.workdir = self.session.scratch
         self.window = int(self.session.wait_for_window(timeout=15))
+        self._connect_display()
+        return self
+
+    def _connect_display(self):
         self.x11 = xlib()
         self.connection = self.x11.XOpenDisplay(self.session.display.encode())
         if not self.connection:
             raise Failure("cannot open the test display")
-        return self
 
     def __exit__(self, kind, value, traceback):
         if self.connection:
@@ -163,6 +166,12 @@ class Game:
         if self.outside:
             shutil.rmtree(self.outside, ignore_errors=True)
         return False
+
+    def lines(self):
+        return list(self.session.output)
+
+    def wait_line(self, pattern, timeout=5):
+        return self.session.wait_for_output(pattern, timeout=timeout)
 
     def remaining(self):
         left = self.deadline - time.monotonic()

@@ -37,12 +37,6 @@ class Profile_Game(Game):
         self.home = self.profile
         return {"USERPROFILE": self.profile, "HOME": self.profile, "SDL_AUDIODRIVER": "dummy"}
 
-    def lines(self):
-        return list(self.session.output)
-
-    def wait_line(self, pattern, timeout=5):
-        return self.session.wait_for_output(pattern, timeout=timeout)
-
     def quit(self):
         self.request_close()
         check(self.wait_exit() == 0, "the close request did not end with status 0")

@@ -16,7 +16,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "window"))
 from harness import Window_Session  # noqa: E402
 from game_e2e import check, enter_game  # noqa: E402
-from quol_run import HEIGHT, WIDTH, Failure, Game, xlib  # noqa: E402
+from quol_run import HEIGHT, WIDTH, Failure, Game  # noqa: E402
 from save_e2e import expect_load_lines, save_path  # noqa: E402
 
 
@@ -72,22 +72,13 @@ class Wine_Game(Game):
         if not all(f"{key}={value}" in geometry.split() for key, value in
                    [("X", 0), ("Y", 0), ("WIDTH", WIDTH), ("HEIGHT", HEIGHT)]):
             raise Failure(f"the window does not cover the screen: {geometry.split()}")
-        self.x11 = xlib()
-        self.connection = self.x11.XOpenDisplay(self.session.display.encode())
-        if not self.connection:
-            raise Failure("cannot open the test display")
+        self._connect_display()
         return self
 
     def __exit__(self, kind, value, traceback):
         result = super().__exit__(kind, value, traceback)
         restart_wine_server()  # its desktop process would hold the finished display
         return result
-
-    def lines(self):
-        return list(self.session.output)
-
-    def wait_line(self, pattern, timeout=5):
-        return self.session.wait_for_output(pattern, timeout=timeout)
 
     def quit(self):
         self.request_close()
