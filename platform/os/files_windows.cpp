@@ -108,7 +108,7 @@ Os_Unique_File os_create_unique_file(const std::string& prefix, const std::strin
         }
         return {file, path, {}};
     }
-    return {nullptr, path, system_error(ERROR_FILE_EXISTS)};
+    return {nullptr, path, std::make_error_code(std::errc::file_exists)};
 }
 
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {
