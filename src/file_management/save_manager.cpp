@@ -76,6 +76,9 @@ void remove_abandoned_temporary_files(const std::filesystem::path& folder, const
     }
 }
 
+// The save file's path in a game folder, in this thread's temporary storage.
+String save_file_path(String folder) { return tprint("%/quol.sav", folder); }
+
 std::string folder_of(const std::string& file) {
     std::u8string parent = os_path(file).parent_path().u8string();
     std::string folder(parent.begin(), parent.end());
@@ -107,7 +110,7 @@ void remove_leftover_temporary_files(String folder) {
     remove_abandoned_temporary_files(os_path(folder.view()), std::filesystem::path(TEMPORARY_PREFIX),
                                      is_any_temporary_name);
     std::string file;
-    String path = tprint("%/quol.sav", folder);
+    String path = save_file_path(folder);
     if (follow_save_links(path, &file).count == 0 && file != path.view()) {
         std::filesystem::path prefix = os_path(file).filename();
         prefix += ".";
@@ -120,11 +123,10 @@ void remove_leftover_temporary_files(String folder) {
 // dies, the disk fills or the power fails mid-write, and when other instances save at the same
 // moment, whatever their process ids. A second hard link to the save keeps the save before:
 // no atomic replacement reaches it. Returns an empty string on success, else why it failed.
-String replace_file_text(String folder, String path, String text) {
+String replace_file_text(String path, String text) {
     std::string file;
     if (String refused = follow_save_links(path, &file); refused.count > 0) return refused;
-    // On the linked file's own file system, for the rename.
-    std::string file_folder = file == path.view() ? std::string(folder.view()) : folder_of(file);
+    // Beside the file the links name, so that the rename stays on its file system.
     Os_Unique_File temporary = os_create_unique_file(file + ".", std::string(TEMPORARY_SUFFIX));
     if (!temporary.file) {
         if (temporary.error == std::errc::file_exists) {
@@ -152,17 +154,17 @@ String replace_file_text(String folder, String path, String text) {
     }
     // Makes the rename itself durable. Should this fail, a power cut can at worst bring back
     // the previous save, which is whole too.
-    os_flush_folder_to_disk(file_folder.c_str());
+    os_flush_folder_to_disk(folder_of(file).c_str());  // where the links lead
     return {};
 }
 
 enum class Save_Outcome { WRITTEN, SUPERSEDED, FAILED };
 
-Save_Outcome write_save_file(String folder, String path, String text, int64_t sequence, String* failure) {
+Save_Outcome write_save_file(String path, String text, int64_t sequence, String* failure) {
     std::lock_guard lock(save_file_lock);
     // Two saves may run at once; the later key press must win whichever finishes last.
     if (sequence < written_sequence) return Save_Outcome::SUPERSEDED;
-    *failure = replace_file_text(folder, path, text);
+    *failure = replace_file_text(path, text);
     if (failure->count > 0) return Save_Outcome::FAILED;
     written_sequence = sequence;
     return Save_Outcome::WRITTEN;
@@ -278,9 +280,9 @@ Thread_Continue_Status save_group_proc(Thread_Group*, Thread* thread, void* work
     Game_Save save = make_game_save(request, get_date_time());
     String text = json_write_string(save, "\t", member_has_ignore_note, rename_by_note, SAVE_JSON_FLAGS);
 
-    String path = tprint("%/quol.sav", request->game_dir);
+    String path = save_file_path(request->game_dir);
     String failure;
-    switch (write_save_file(request->game_dir, path, text, request->sequence, &failure)) {
+    switch (write_save_file(path, text, request->sequence, &failure)) {
         case Save_Outcome::WRITTEN:
             print("Save completed in background thread %\n", thread->index);
             break;
@@ -311,7 +313,7 @@ void shutdown_save_system() {
 
 void load_save() {
     if (!saving_enabled()) return;  // never read a save from the root folder
-    String path = tprint("%/quol.sav", game_dir);
+    String path = save_file_path(game_dir);
     auto [save, ok] = json_parse_file<Game_Save>(path, true, rename_by_note, SAVE_JSON_FLAGS);
     if (!ok) {
         print("failed to load save file\n");
