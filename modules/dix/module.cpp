@@ -198,7 +198,12 @@ Dix_Read parse_dix_text(String path, String text) {
 Dix_Read load_dix_from_file(String path) {
     File_Contents file = read_entire_file(path);
     if (!file.ok) return {};
-    Dix_Read read = parse_dix_text(path, file.text);
+    if (starts_as_utf16(file.text)) {
+        print("%: ERROR: %\n", path, UTF16_TEXT_REFUSED);
+        free_string(&file.text);
+        return {};
+    }
+    Dix_Read read = parse_dix_text(path, without_utf8_mark(file.text));
     free_string(&file.text);
     return read;
 }

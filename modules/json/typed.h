@@ -115,7 +115,12 @@ Parse_Result<T> json_parse_file(std::string_view path, bool ignore_unknown, Memb
         return {T{}, false};
     }
     log_message(tprint("Read file: %", file.ok), LOG_FLAG_VERBOSE_ONLY);  // the read's success, not the path
-    Parse_Result<T> parsed = json_parse_string<T>(file.text, ignore_unknown, member_renamer, flags);
+    if (starts_as_utf16(file.text)) {
+        log_error("%: %", path, UTF16_TEXT_REFUSED);
+        free_string(&file.text);
+        return {T{}, false};
+    }
+    Parse_Result<T> parsed = json_parse_string<T>(without_utf8_mark(file.text), ignore_unknown, member_renamer, flags);
     free_string(&file.text);
     return parsed;
 }

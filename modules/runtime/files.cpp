@@ -55,3 +55,11 @@ File_Contents read_entire_file(std::string_view path) {
     result.ok = true;
     return result;
 }
+
+std::string_view without_utf8_mark(std::string_view text) {
+    constexpr std::string_view UTF8_MARK = "\xEF\xBB\xBF";
+    if (text.starts_with(UTF8_MARK)) text.remove_prefix(UTF8_MARK.size());
+    return text;
+}
+
+bool starts_as_utf16(std::string_view text) { return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"); }

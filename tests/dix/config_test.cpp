@@ -63,6 +63,30 @@ TEST_F(Load_Config, MissingFileOrSyntaxErrorLeavesTheSpeeds) {
     EXPECT_EQ(speed + dash_speed, 0.0f);
 }
 
+// Notepad and PowerShell 5 start their UTF-8 with a byte order mark; PowerShell 5's `>` writes UTF-16.
+TEST_F(Load_Config, AUtf8MarkIsSkippedAndUtf16IsNamed) {
+    const std::string mark = "\xEF\xBB\xBF";
+    EXPECT_EQ(load(mark + "config = { hero_data = { speed = 280.0; dash_speed = 1200.0; }; };"), "");
+    EXPECT_EQ(speed, 280.0f);
+    EXPECT_EQ(dash_speed, 1200.0f);
+    // Columns count from the first character after the mark.
+    EXPECT_EQ(load(mark + "speed 280.0;"), "data/config.dix:1:6\nERROR: Unexpected token. Expected 61 but got 259\n");
+
+    const std::string text = "config = { hero_data = { speed = 300.0; dash_speed = 900.0; }; };";
+    std::string little_endian = "\xFF\xFE", big_endian = "\xFE\xFF";
+    for (char c : text) {
+        little_endian += {c, '\0'};
+        big_endian += {'\0', c};
+    }
+    for (const std::string& utf16 : {little_endian, big_endian}) {
+        speed = dash_speed = 0;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(load(utf16), "data/config.dix: ERROR: the file is UTF-16 text and must be saved as UTF-8\n");
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(speed + dash_speed, 0.0f);
+    }
+}
+
 TEST_F(Load_Config, TheShippedConfigurationGivesBothSpeeds) {
     fs::current_path(QUOL_SOURCE_DIR);
     ::testing::internal::CaptureStdout();

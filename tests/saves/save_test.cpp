@@ -536,6 +536,25 @@ TEST_F(Loading, LayoutLineEndsOrderAndExtraKeysDoNotMatter) {
     }
 }
 
+// A save opened in Notepad and saved unchanged gains a UTF-8 byte order mark; PowerShell 5 may
+// write it as UTF-16.
+TEST_F(Loading, AUtf8MarkIsSkippedAndUtf16IsRefusedUntouched) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string(KNOWN_SAVE_TEXT)) utf16 += {c, '\0'};
+    write_text(save_path(), utf16);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              folder.string() + "/quol.sav: the file is UTF-16 text and must be saved as UTF-8\n");
+    EXPECT_EQ(read_text(save_path()), utf16);
+    EXPECT_EQ(ingame_hours, 0);
+
+    write_text(save_path(), "\xEF\xBB\xBF" + replaced_all(KNOWN_SAVE_TEXT, "\n", "\r\n"));
+    ASSERT_EQ(load_and_capture(), "save file loaded\nOk!\nsave file version: 0.1\n");  // else nothing to free
+    EXPECT_EQ(ingame_hours, 19);
+    free_string(&month_name);
+}
+
 TEST_F(Loading, AChangedStateValueIsTamperedAndRestoresNothing) {
     const std::string base = KNOWN_SAVE_TEXT;
     const std::string variants[] = {
