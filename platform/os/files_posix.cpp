@@ -128,7 +128,7 @@ Os_Link_Target os_follow_links(const std::string& path) {
 }
 
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix, const char* model) {
-    // Its group is not yet the model's: the group's and others' bits wait for the owner's.
+    // Owner bits only until os_take_permissions_of: the file's group is not yet the model's.
     struct stat info;
     mode_t bits = model && stat(model, &info) == 0 && S_ISREG(info.st_mode) ? info.st_mode & S_IRWXU : 0666;
     std::string path;
