@@ -127,12 +127,15 @@ Os_Link_Target os_follow_links(const std::string& path) {
     return {named.string(), ELOOP, nullptr};
 }
 
-Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {
+Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix, const char* model) {
+    // Owner bits only until os_take_permissions_of: the file's group is not yet the model's.
+    struct stat info;
+    mode_t bits = model && stat(model, &info) == 0 && S_ISREG(info.st_mode) ? info.st_mode & S_IRWXU : 0666;
     std::string path;
     for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
         path = os_unique_name(prefix, suffix);
         // O_EXCL: a new file or none, and never one reached through a link at that name.
-        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, bits);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return {nullptr, path, std::error_code(errno, std::generic_category())};
@@ -161,10 +164,20 @@ void os_take_permissions_of(Os_Unique_File* unique, const char* model) {
     struct stat info;
     if (stat(model, &info) != 0) return;
     int fd = fileno(unique->file);
-    if (fchown(fd, info.st_uid, info.st_gid) != 0) {
-        // Only root, or an owner who is in the group, may: the file stays this process's own.
+    // Only root may give it another owner; a member of the model's group may give it the group.
+    if (fchown(fd, info.st_uid, info.st_gid) != 0 && fchown(fd, uid_t(-1), info.st_gid) != 0) {
+        // Neither: the file stays this process's own, in its group.
     }
-    fchmod(fd, info.st_mode & 0777);
+    // The group's rights are the model's group's, not those of whatever group the file got.
+    mode_t bits = info.st_mode & 0777;
+    struct stat now;
+    if (fstat(fd, &now) != 0 || now.st_gid != info.st_gid) bits &= ~mode_t(S_IRWXG);
+    fchmod(fd, bits);  // exactly, whatever the umask took at the creation
+}
+
+bool os_is_read_only(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR);
 }
 
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target) {

@@ -34,6 +34,18 @@ bool held_open_elsewhere(DWORD code, const std::wstring& target) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
+// A folder in the target's place and a target still held open are told apart from the rest,
+// which Windows all calls "access denied".
+std::error_code commit_error(DWORD code, const std::wstring& target) {
+    if (code == 0) return {};
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (held_open_elsewhere(code, target)) return std::make_error_code(std::errc::device_or_resource_busy);
+    return system_error(code);
+}
+
 // Renames the open file over `target` through its own handle, so that it is never closed
 // before it has its final name. Returns 0 or the system's error code.
 DWORD rename_open_file(HANDLE handle, const std::wstring& target) {
@@ -83,7 +95,8 @@ Os_Opened_File os_open_regular_file(const char* path) {
     return {file, 0, nullptr, _filelengthi64(_fileno(file))};
 }
 
-Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {
+// The file takes the folder's inherited access rights: no model's bits to start from here.
+Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix, const char*) {
     std::string path;
     for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
         path = os_unique_name(prefix, suffix);
@@ -125,7 +138,13 @@ std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target
     else FlushFileBuffers(handle);  // the new name, too, survives a power cut
     std::fclose(unique->file);
     unique->file = nullptr;
-    return system_error(code);
+    return commit_error(code, destination);
+}
+
+bool os_is_read_only(const char* path) {
+    DWORD attributes = GetFileAttributesW(os_wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void os_discard_unique_file(Os_Unique_File* unique) {

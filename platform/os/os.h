@@ -92,14 +92,24 @@ struct Os_Unique_File {
     std::error_code error;  // why the creation failed; std::errc::file_exists when every name
                             // tried was taken
 };
-Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix);
+// `model` is the file it is to replace, or null: so that no one else reads it before it has the
+// model's permissions, it starts with the model's owner bits only. Without a model it gets what
+// the umask leaves of 0666.
+Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix,
+                                     const char* model = nullptr);
 // Whether `file_name` is a name os_create_unique_file makes with that prefix and suffix.
 bool os_is_unique_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix,
                        const std::filesystem::path& suffix);
-// Gives the file the permission bits of `model` and, where the process may set it, its owner,
-// so that the file renamed over `model` keeps them. Nothing when `model` cannot be looked at.
+// Gives the file the permission bits of `model` and, where the process may set them, its owner
+// and group, so that the file renamed over `model` keeps them. When the group cannot be kept,
+// the file gives its own group no rights. Nothing when `model` cannot be looked at.
 void os_take_permissions_of(Os_Unique_File* unique, const char* model);
-// Renames the file over `target`, replacing it, and closes it. On failure the file is removed.
+// Whether `path` is a regular file its owner may not write: no owner write bit on POSIX, the
+// read-only attribute on Windows. Read from the bits, since root may open it all the same.
+bool os_is_read_only(const char* path);
+// Renames the file over `target`, replacing it, and closes it. On failure the file is removed;
+// std::errc::is_a_directory tells a folder in the target's place, and
+// std::errc::device_or_resource_busy a target another program held open past the wait.
 std::error_code os_commit_unique_file(Os_Unique_File* unique, const char* target);
 // Closes the file and removes it.
 void os_discard_unique_file(Os_Unique_File* unique);

@@ -118,6 +118,18 @@ void remove_leftover_temporary_files(String folder) {
     }
 }
 
+constexpr std::string_view READ_ONLY = "the save file is read-only";
+
+// Why the save file could not be replaced, in words of the game rather than the system's.
+String replace_failure(const std::string& file, std::error_code error) {
+    if (os_is_read_only(file.c_str())) return tprint("could not replace \"%\": %", file, READ_ONLY);
+    if (error == std::errc::is_a_directory) return tprint("could not replace \"%\": it is a folder, not a file", file);
+    if (error == std::errc::device_or_resource_busy) {
+        return tprint("could not replace \"%\": another program holds it open", file);
+    }
+    return tprint("could not replace \"%\": %", file, error.message());
+}
+
 // Writes the whole text to a temporary file beside the save file, pushes it to the disk and
 // renames it over the save file, so that it holds one whole save at any time: when the game
 // dies, the disk fills or the power fails mid-write, and when other instances save at the same
@@ -126,15 +138,17 @@ void remove_leftover_temporary_files(String folder) {
 String replace_file_text(String path, String text) {
     std::string file;
     if (String refused = follow_save_links(path, &file); refused.count > 0) return refused;
+    // The rename would replace it on POSIX, and under Wine: the player meant to keep it.
+    if (os_is_read_only(file.c_str())) return tprint("could not replace \"%\": %", file, READ_ONLY);
     // Beside the file the links name, so that the rename stays on its file system.
-    Os_Unique_File temporary = os_create_unique_file(file + ".", std::string(TEMPORARY_SUFFIX));
+    Os_Unique_File temporary = os_create_unique_file(file + ".", std::string(TEMPORARY_SUFFIX), file.c_str());
     if (!temporary.file) {
         if (temporary.error == std::errc::file_exists) {
             return tprint("could not create a temporary file beside \"%\": every name tried was taken", file);
         }
         return tprint("could not create \"%\": %", temporary.path, temporary.error.message());
     }
-    // Before the first byte: a save that only its owner may read stays so.
+    // The save's own group and bits, before the first byte.
     os_take_permissions_of(&temporary, file.c_str());
     size_t size = size_t(text.count);
     int code = std::fwrite(text.data, 1, size, temporary.file) == size ? 0 : errno;
@@ -150,7 +164,7 @@ String replace_file_text(String path, String text) {
         if (error == std::errc::no_such_file_or_directory) {
             return tprint("could not rename \"%\" over the save: it has vanished", temporary.path);
         }
-        return tprint("could not replace \"%\": %", file, error.message());
+        return replace_failure(file, error);
     }
     // Makes the rename itself durable. Should this fail, a power cut can at worst bring back
     // the previous save, which is whole too.

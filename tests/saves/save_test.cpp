@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -233,7 +235,6 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     os_discard_unique_file(&live);
 }
 
-#if !defined(_WIN32)  // links, permission bits and flock as POSIX has them
 std::string saved_hours(const fs::path& file) {
     std::string text = read_text(file);
     size_t at = text.find("\"ingame_hours\": ");
@@ -248,6 +249,31 @@ std::string save_and_capture(int64_t sequence, int64_t hours, String folder) {
     return ::testing::internal::GetCapturedStdout();
 }
 
+// A save the player made read-only (the read-only attribute on Windows) is kept, and so is a
+// folder in the save's place; the failure says which.
+TEST_F(Saving, ASaveThatMayNotBeReplacedIsKeptAndTheFailureSaysWhy) {
+    const std::string save = std::string(game_dir.view()) + "/quol.sav";
+    save_and_capture(1, 5, game_dir);
+    const fs::perms read_only[] = {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                                   fs::perms::none};
+    for (fs::perms bits : read_only) {
+        fs::permissions(save_path(), bits);
+        EXPECT_EQ(save_and_capture(2, 7, game_dir),
+                  "Save failed in background thread 7: could not replace \"" + save + "\": the save file is read-only\n");
+        fs::permissions(save_path(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(saved_hours(save_path()), "\"ingame_hours\": 5");
+        EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});
+    }
+
+    fs::remove(save_path());
+    fs::create_directory(save_path());
+    EXPECT_EQ(save_and_capture(3, 8, game_dir),
+              "Save failed in background thread 7: could not replace \"" + save + "\": it is a folder, not a file\n");
+    EXPECT_TRUE(fs::is_directory(save_path()));
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});
+}
+
+#if !defined(_WIN32)  // links, permission bits and flock as POSIX has them
 fs::perms permissions_of(const fs::path& file) { return fs::status(file).permissions(); }
 
 // Players link the save into a synced or backed-up folder: the link must stay a link and the
@@ -313,6 +339,34 @@ TEST_F(Saving, TheSaveKeepsItsPermissionBitsAndOwner) {
         EXPECT_EQ(info.st_gid, other_user);
     }
     EXPECT_EQ(saved_hours(save_path()), "\"ingame_hours\": 5");
+}
+
+// Every mode the temporary file had when it was locked, right at its creation.
+mode_t modes_at_creation = 0;
+int flock_noting_the_mode(int descriptor, int operation) {
+    struct stat info;
+    if (fstat(descriptor, &info) == 0) modes_at_creation |= info.st_mode & 0777;
+    return flock(descriptor, operation);
+}
+
+// Another local user must not read a private save through its temporary file, even in the
+// instant after its creation. A first save still gets what the umask leaves.
+TEST_F(Saving, APrivateSaveIsPrivateFromItsTemporaryFilesCreation) {
+    const mode_t previous_umask = umask(022);
+    auto real_flock = os_posix_flock;
+    os_posix_flock = flock_noting_the_mode;
+    write_text(save_path(), "");
+    fs::permissions(save_path(), fs::perms::owner_read | fs::perms::owner_write);
+    modes_at_creation = 0;
+    EXPECT_EQ(save_and_capture(1, 5, game_dir), "Save completed in background thread 7\n");
+    const mode_t private_creation = modes_at_creation;
+    fs::remove(save_path());
+    EXPECT_EQ(save_and_capture(2, 6, game_dir), "Save completed in background thread 7\n");
+    os_posix_flock = real_flock;
+    umask(previous_umask);
+
+    EXPECT_EQ(private_creation & ~mode_t(0600), 0u) << std::oct << private_creation;
+    EXPECT_EQ(permissions_of(save_path()), fs::perms(0644));
 }
 
 // A link that leads nowhere or to no regular file: the save fails and names the cause; the
@@ -405,6 +459,33 @@ std::string run_until_exit(void (*body)()) {
     if (child < 0 || waitpid(child, &status, 0) != child) return "no child";
     if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
     return "signal " + std::to_string(WTERMSIG(status));
+}
+
+// A player outside the save's group cannot give the new file that group: the player's own
+// group must not take its rights instead.
+TEST_F(Saving, TheSavesGroupRightsGoToNoOtherGroup) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can play a player outside the save's group";
+    constexpr uid_t player = 65534;  // nobody, whose only group is nogroup
+    constexpr gid_t staff = 4242;
+    write_text(save_path(), "");
+    ASSERT_EQ(chown(folder.c_str(), player, player), 0);
+    ASSERT_EQ(chown(save_path().c_str(), player, staff), 0);
+    ASSERT_EQ(chmod(save_path().c_str(), 0660), 0);
+
+    EXPECT_EQ(run_until_exit([] {
+                  if (setgroups(0, nullptr) != 0 || setgid(player) != 0 || setuid(player) != 0) std::exit(2);
+                  Thread worker;
+                  worker.index = 7;
+                  save_group_proc(nullptr, &worker, make_request(1, 5, 1.0f, game_dir));
+                  std::exit(0);
+              }),
+              "exit status 0");
+    struct stat info;
+    ASSERT_EQ(stat(save_path().c_str(), &info), 0);
+    EXPECT_EQ(saved_hours(save_path()), "\"ingame_hours\": 5");
+    const mode_t bits = info.st_mode & 0777;
+    EXPECT_TRUE(bits == 0600 || (bits == 0660 && info.st_gid == staff))
+        << std::oct << bits << std::dec << " group " << info.st_gid;
 }
 
 // The first save calls exit() once `exit_now` is released.

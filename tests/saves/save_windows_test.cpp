@@ -60,4 +60,24 @@ TEST_F(Windows_Saving, SavesAndLoadsUnderANonLatinProfile) {
     if (month_name != "Winter 1") free_string(&month_name);  // the loaded label
 }
 
+// The game's own loader reads the save with fopen "rb", which refuses a rename over the file:
+// held past the wait, the save fails in words of its own and the save is kept.
+TEST_F(Windows_Saving, ASaveHeldOpenElsewhereIsKept) {
+    Thread worker;
+    worker.index = 1;
+    ::testing::internal::CaptureStdout();
+    save_group_proc(nullptr, &worker, make_request(1, 5, 2.5f, game_dir));
+    std::FILE* reader = _wfopen(save_path().c_str(), L"rb");
+    save_group_proc(nullptr, &worker, make_request(2, 7, 2.5f, game_dir));
+    std::string output = ::testing::internal::GetCapturedStdout();
+    if (reader) std::fclose(reader);
+
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(output, "Save completed in background thread 1\n"
+                      "Save failed in background thread 1: could not replace \"" +
+                          std::string(game_dir.view()) + "/quol.sav\": another program holds it open\n");
+    EXPECT_NE(read_text(save_path()).find("\"ingame_hours\": 5,"), std::string::npos);
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{save_path()});
+}
+
 }  // namespace
