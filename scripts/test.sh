@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds quol plainly and under the sanitizers, compiles the game
-# against raylib 6.0's own headers when they are at hand, and runs every test; then cross-builds
-# for Windows and runs the tests and an end-to-end save under Wine.
+# Installs what is missing, builds quol plainly and under the sanitizers and runs every test; then
+# cross-builds for Windows and runs the tests and an end-to-end save under Wine; then, when raylib
+# 6.0's release libraries are at hand, links the game against them for both systems and compares
+# what each draws with what our own layer draws.
 # Exits non-zero when a test fails or when no test ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,19 +37,6 @@ if ls fuzz/*.cmake >/dev/null 2>&1; then
   cmake --build build/fuzz -j "$jobs" --target fuzzers
 fi
 
-# The game's own code against the headers of a real raylib 6.0: every object compiled, nothing
-# linked. No optimisation and no debug information, since only compiling matters.
-raylib_headers=../shared/raylib-6.0/include
-if [ -d "$raylib_headers" ]; then
-  echo "== compiling the game against raylib 6.0's own headers"
-  configure build/raylib-headers gcc -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG= \
-    -DQUOL_RAYLIB_HEADERS="$(realpath "$raylib_headers")" -DQUOL_TESTS=OFF -DQUOL_BENCH=ON
-  objects=$(ninja -C build/raylib-headers -t targets all | awk -F': ' '$1 ~ /\.o$/ { print $1 }')
-  ninja -C build/raylib-headers -j "$jobs" $objects
-else
-  echo "== skipped: compiling against raylib 6.0's own headers ($raylib_headers is absent)"
-fi
-
 echo "== tests (plain build)"
 run_ctest build/release -LE window
 echo "== each unit-test binary as one process, shuffled and run twice (no test may lean on another)"
@@ -76,3 +64,40 @@ echo "== Windows: each unit-test binary as one process under Wine, shuffled and 
 python3 scripts/run_whole_test_binaries.py build/windows --skip-label window
 echo "== Windows: end-to-end save under Wine"
 python3 tests/e2e/windows_e2e.py build/windows/quol
+
+# The game linked against raylib 6.0's release libraries, for Linux and for Windows, each run beside
+# our own layer's build of the same system: the main menu, the game scene and the pause menu must
+# match outside the timing areas. Only the game is built, lightly optimised and without debug
+# information, to keep the step quick.
+raylib_release=../shared/raylib-6.0
+if [ -d "$raylib_release" ]; then
+  echo "== raylib 6.0's release libraries: the game built against them for Linux and Windows"
+  step_start=$SECONDS
+  raylib_release=$(realpath "$raylib_release")
+  quick=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG" -DQUOL_SYSTEM_RAYLIB=ON -DQUOL_TESTS=OFF)
+  configure build/raylib-linux gcc "${quick[@]}" -DQUOL_RAYLIB_DIR="$raylib_release/linux_amd64"
+  cmake --build build/raylib-linux -j "$jobs" --target quol
+  if [ ! -f build/raylib-windows/build.ninja ]; then
+    cmake -S . -B build/raylib-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+      -DQUOL_STB_DIR=/usr/include/stb "${quick[@]}" -DQUOL_RAYLIB_DIR="$raylib_release/win64_mingw-w64" >/dev/null
+  fi
+  cmake --build build/raylib-windows -j "$jobs" --target quol
+  rm -rf build/raylib-windows/quol
+  cmake --install build/raylib-windows --prefix build/raylib-windows/quol >/dev/null
+  echo "== raylib 6.0 against our layer: Linux under Xvfb and Windows under Wine, side by side"
+  rm -rf build/raylib-compare
+  mkdir -p build/raylib-compare
+  python3 tests/e2e/raylib_compare.py linux build/release/quol build/raylib-linux/quol . build/raylib-compare \
+    >build/raylib-compare/linux.txt 2>&1 &
+  linux_run=$!
+  windows_status=0
+  python3 tests/e2e/raylib_compare.py windows build/windows/quol build/raylib-windows/quol build/raylib-compare ||
+    windows_status=$?
+  linux_status=0
+  wait "$linux_run" || linux_status=$?
+  cat build/raylib-compare/linux.txt
+  echo "== raylib 6.0 step: $((SECONDS - step_start)) s"
+  if [ "$linux_status" != 0 ] || [ "$windows_status" != 0 ]; then exit 1; fi
+else
+  echo "== skipped: the game against raylib 6.0's release libraries ($raylib_release is absent)"
+fi

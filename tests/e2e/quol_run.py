@@ -24,11 +24,13 @@ Failure = Test_Failure
 
 
 class Screen:
-    """A capture of the whole screen: rows of 32-bit pixels in memory order B, G, R, X."""
+    """A capture of the window's area: rows of 32-bit pixels in memory order B, G, R, X."""
 
-    def __init__(self, data, bytes_per_line):
+    def __init__(self, data, bytes_per_line, width=WIDTH, height=HEIGHT):
         self.data = data
         self.stride = bytes_per_line
+        self.width = width
+        self.height = height
 
     def pixel(self, x, y):
         i = y * self.stride + x * 4
@@ -50,10 +52,10 @@ class Screen:
 
     def save_ppm(self, path):
         with open(path, "wb") as f:
-            f.write(b"P6 %d %d 255\n" % (WIDTH, HEIGHT))
-            for y in range(HEIGHT):
-                row = self.data[y * self.stride:y * self.stride + WIDTH * 4]
-                rgb = bytearray(WIDTH * 3)
+            f.write(b"P6 %d %d 255\n" % (self.width, self.height))
+            for y in range(self.height):
+                row = self.data[y * self.stride:y * self.stride + self.width * 4]
+                rgb = bytearray(self.width * 3)
                 rgb[0::3], rgb[1::3], rgb[2::3] = row[2::4], row[1::4], row[0::4]
                 f.write(rgb)
 
@@ -107,9 +109,12 @@ def is_blue(c):
 
 class Game:
     """One run of the game in a window session of the platform's harness (tests/window/harness.py),
-    with a home folder of its own and an empty logs folder. Use as a context manager."""
+    with a home folder of its own and an empty logs folder. Use as a context manager.
 
-    def __init__(self, quol, source_dir, args=(), timeout=80):
+    On a screen larger than the window (`screen`, as "1920x1080x24") the game's screens and the
+    pointer's spots are in window coordinates, from where the window was placed."""
+
+    def __init__(self, quol, source_dir, args=(), timeout=80, screen=None):
         self.quol = quol
         self.source_dir = source_dir
         self.args = list(args)
@@ -119,6 +124,8 @@ class Game:
         self.x11 = None
         self.connection = None
         self.outside = None
+        self.screen_size = screen
+        self.origin = (0, 0)
 
     # -- lifecycle -------------------------------------------------------------------------------
     def __enter__(self):
@@ -141,12 +148,25 @@ class Game:
         os.mkdir(empty_logs)
         files = [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
         env = self.environment()
-        self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env)
+        self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env,
+                                      **({"screen": self.screen_size} if self.screen_size else {}))
         self.session.__enter__()
         self.workdir = self.session.scratch
         self.window = int(self.session.wait_for_window(timeout=15))
+        self._find_origin()
         self._connect_display()
         return self
+
+    def geometry(self):
+        """The window's placement as xdotool reports it: {"X": .., "Y": .., "WIDTH": .., "HEIGHT": ..}."""
+        text = self.session._xdotool(["getwindowgeometry", "--shell", str(self.window)])
+        return {key: int(value) for key, value in (line.split("=") for line in text.split())
+                if key in ("X", "Y", "WIDTH", "HEIGHT")}
+
+    def _find_origin(self):
+        if self.screen_size:
+            placed = self.geometry()
+            self.origin = (placed["X"], placed["Y"])
 
     def _connect_display(self):
         self.x11 = xlib()
@@ -190,12 +210,12 @@ class Game:
         self.session.key_hold(name, hold)
 
     def move_mouse(self, x, y, settle=0.2):
-        self.session.mouse_move(x, y)
+        self.session.mouse_move(x + self.origin[0], y + self.origin[1])
         time.sleep(settle)  # the cursor box follows the pointer a frame late
 
     def click(self, x, y, hold=0.25):
         self.move_mouse(x, y)
-        self.session.click(x, y, seconds=hold)
+        self.session.click(x + self.origin[0], y + self.origin[1], seconds=hold)
 
     def request_close(self):
         """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
@@ -221,7 +241,8 @@ class Game:
         self.remaining()
         all_planes, z_pixmap = 0xFFFFFFFF, 2
         root = self.x11.XDefaultRootWindow(self.connection)
-        image = self.x11.XGetImage(self.connection, root, 0, 0, WIDTH, HEIGHT, all_planes, z_pixmap)
+        image = self.x11.XGetImage(self.connection, root, self.origin[0], self.origin[1], WIDTH, HEIGHT,
+                                   all_planes, z_pixmap)
         if not image:
             raise Failure("screenshot failed")
         try:

@@ -47,10 +47,11 @@ class Wine_Session(Window_Session):
 
 
 class Wine_Game(Game):
-    """One run of the game folder's copy under Wine, with USERPROFILE set to `profile`."""
+    """One run of the game folder's copy under Wine, with USERPROFILE set to `profile`. On the
+    default screen the window must cover it; on a larger one it may be placed anywhere."""
 
-    def __init__(self, folder, profile, timeout=60):
-        super().__init__(None, None, timeout=timeout)
+    def __init__(self, folder, profile, timeout=60, screen=None):
+        super().__init__(None, None, timeout=timeout, screen=screen)
         self.folder = folder
         self.profile = profile
 
@@ -64,14 +65,15 @@ class Wine_Game(Game):
         restart_wine_server()
         # SDL_VIDEODRIVER=x11, set by the harness, would name a driver SDL for Windows lacks.
         self.session = Wine_Session(shutil.which("wine"), ["cmd", "/c", "run.bat"], files, timeout=self.timeout,
-                                    env={"SDL_VIDEODRIVER": "windows", "SDL_AUDIODRIVER": "dummy"})
+                                    env={"SDL_VIDEODRIVER": "windows", "SDL_AUDIODRIVER": "dummy"},
+                                    **({"screen": self.screen_size} if self.screen_size else {}))
         self.session.__enter__()
         self.workdir = self.session.scratch
         self.window = int(self.session.wait_for_window(timeout=30))
-        geometry = self.session._xdotool(["getwindowgeometry", "--shell", str(self.window)])
-        if not all(f"{key}={value}" in geometry.split() for key, value in
-                   [("X", 0), ("Y", 0), ("WIDTH", WIDTH), ("HEIGHT", HEIGHT)]):
-            raise Failure(f"the window does not cover the screen: {geometry.split()}")
+        placed = self.geometry()
+        if not self.screen_size and placed != {"X": 0, "Y": 0, "WIDTH": WIDTH, "HEIGHT": HEIGHT}:
+            raise Failure(f"the window does not cover the screen: {placed}")
+        self._find_origin()
         self._connect_display()
         return self
 

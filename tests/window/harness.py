@@ -21,8 +21,9 @@ Python 3 standard library only; needs Xvfb, xdotool and ImageMagick's /usr/bin/i
         s.output                             # its standard output lines so far
 
 The program runs in a scratch working directory into which `files` are copied (a path, or a
-(source, name) pair; directories are copied whole). The screen is 1600x900x24 and has no window
-manager, so a 1600x900 window covers it and window coordinates equal screen coordinates. Every
+(source, name) pair; directories are copied whole). The screen is 1600x900x24 unless `screen`
+says otherwise, and has no window manager, so a 1600x900 window covers it and window coordinates
+equal screen coordinates. Every
 wait is bounded: a hung program raises Test_Failure instead of hanging the test. Leaving the
 `with` block terminates the program (SIGTERM, then SIGKILL) and Xvfb and removes the scratch
 directory (kept, with a screenshot when capture() ran, if QUOL_KEEP_SCRATCH is set).
@@ -111,14 +112,14 @@ def parse_ppm(data):
     return Screenshot(width, height, pixels)
 
 
-def launch_xvfb(display, timeout):
+def launch_xvfb(display, timeout, screen=SCREEN):
     """Starts Xvfb on display number `display`; returns the process once it accepts clients, or
     None when that display cannot be had."""
     read_end, write_end = os.pipe()
     # -noreset: by default the server resets when its last client leaves (here the check below),
     # and refuses the program's connection while it does.
     process = subprocess.Popen(
-        ["Xvfb", ":%d" % display, "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
+        ["Xvfb", ":%d" % display, "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp",
          "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
         start_new_session=True)
@@ -143,18 +144,18 @@ def launch_xvfb(display, timeout):
     return process
 
 
-def display_answers(display):
+def display_answers(display, screen=SCREEN):
     """True when our own server (of our screen size) answers on the display."""
     env = dict(os.environ, DISPLAY=display)
     try:
         result = subprocess.run(["xdotool", "getdisplaygeometry"], env=env, capture_output=True, timeout=5)
     except subprocess.TimeoutExpired:
         return False
-    width, height = SCREEN.split("x")[:2]
+    width, height = screen.split("x")[:2]
     return result.returncode == 0 and result.stdout.split() == [width.encode(), height.encode()]
 
 
-def start_xvfb(timeout=10.0, attempts=6):
+def start_xvfb(timeout=10.0, attempts=6, screen=SCREEN):
     """Starts Xvfb on a free display; returns (process, ':N').
 
     The number is drawn from a high range rather than taken as the lowest free one: other X
@@ -164,10 +165,10 @@ def start_xvfb(timeout=10.0, attempts=6):
     rng = random.Random(os.getpid() ^ time.monotonic_ns())
     for _ in range(attempts):
         number = rng.randrange(1000, 30000)
-        process = launch_xvfb(number, timeout)
+        process = launch_xvfb(number, timeout, screen)
         if process is None:
             continue
-        if display_answers(":%d" % number):
+        if display_answers(":%d" % number, screen):
             return process, ":%d" % number
         stop_process(process)
     raise Test_Failure("could not start a usable Xvfb in %d attempts" % attempts)
@@ -191,12 +192,13 @@ def stop_process(process, grace=3.0):
 
 
 class Window_Session:
-    def __init__(self, program, args=(), files=(), timeout=30.0, env=None):
+    def __init__(self, program, args=(), files=(), timeout=30.0, env=None, screen=SCREEN):
         self.program = os.path.abspath(program)
         self.args = list(args)
         self.files = list(files)
         self.timeout = timeout  # the whole session's budget
         self.extra_env = dict(env or {})
+        self.screen = screen
         self.output = []
         self._output_ended = False
         self._reader = None
@@ -220,7 +222,7 @@ class Window_Session:
                     shutil.copytree(source, target)
                 else:
                     shutil.copy(source, target)
-            self.xvfb, self.display = start_xvfb()
+            self.xvfb, self.display = start_xvfb(screen=self.screen)
             env = dict(os.environ)
             env.update({"DISPLAY": self.display, "SDL_VIDEODRIVER": "x11"})
             env.pop("WAYLAND_DISPLAY", None)
