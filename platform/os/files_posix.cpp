@@ -3,6 +3,7 @@
 #include "os_internal.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <vector>
 
 int (*os_posix_flock)(int descriptor, int operation) = flock;
 
@@ -34,6 +36,18 @@ bool still_named(int fd, const char* path) {
     struct stat opened, named;
     return fstat(fd, &opened) == 0 && stat(path, &named) == 0 && same_file(opened, named);
 }
+
+// A user's name and number, as a message shows the owner of a file.
+std::string user_text(uid_t user) {
+    std::string number = "uid " + std::to_string(user);
+    passwd entry, *found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return number;
+    return std::string(found->pw_name) + " (" + number + ")";
+}
+
+// A link that this process's user or root made; any other user could have aimed it anywhere.
+bool owned_by_us_or_root(const struct stat& link) { return link.st_uid == geteuid() || link.st_uid == 0; }
 
 // Linux's own limit on the links followed in one path.
 constexpr int MOST_LINKS_FOLLOWED = 40;
@@ -114,17 +128,18 @@ Os_Link_Target os_follow_links(const std::string& path) {
     for (int links = 0; links <= MOST_LINKS_FOLLOWED; links++) {
         struct stat info;
         // Nothing at the path itself is a first save; nothing at the end of a link is a fault.
-        if (lstat(named.c_str(), &info) != 0) return {named.string(), links == 0 ? 0 : errno, nullptr};
+        if (lstat(named.c_str(), &info) != 0) return {named.string(), links == 0 ? 0 : errno, nullptr, {}, {}};
         if (!S_ISLNK(info.st_mode)) {
             bool refused = links > 0 && !S_ISREG(info.st_mode);
-            return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr};
+            return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr, {}, {}};
         }
+        if (!owned_by_us_or_root(info)) return {named.string(), 0, nullptr, named.string(), user_text(info.st_uid)};
         std::error_code error;
         std::filesystem::path target = std::filesystem::read_symlink(named, error);
-        if (error) return {named.string(), error.value(), nullptr};
+        if (error) return {named.string(), error.value(), nullptr, {}, {}};
         named = named.parent_path() / target;  // an absolute target replaces the whole path
     }
-    return {named.string(), ELOOP, nullptr};
+    return {named.string(), ELOOP, nullptr, {}, {}};
 }
 
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix) {

@@ -151,5 +151,5 @@ int os_flush_file_to_disk(std::FILE* file) {
 void os_flush_folder_to_disk(const char*) {}
 
 // Links and permission bits: neither followed nor kept here yet.
-Os_Link_Target os_follow_links(const std::string& path) { return {path, 0, nullptr}; }
+Os_Link_Target os_follow_links(const std::string& path) { return {path, 0, nullptr, {}, {}}; }
 void os_take_permissions_of(Os_Unique_File*, const char*) {}

@@ -75,11 +75,16 @@ struct Os_Opened_File {
 Os_Opened_File os_open_regular_file(const char* path);
 
 // The file that writing to `path` should replace: `path` itself, or, when it is a symbolic
-// link, the file its chain of links finally names, so that the link stays a link.
+// link, the file its chain of links finally names, so that the link stays a link. A link that
+// another user owns is not followed: a game run as root with that user's home would otherwise
+// write, read and clean up whatever root file the link names.
 struct Os_Link_Target {
-    std::string path;         // `path` itself when it is no link (or does not exist yet)
-    int error_code;           // ENOENT when the last link leads nowhere, ELOOP, ...; 0 otherwise
-    const char* not_regular;  // what a link leads to instead of a regular file ("a folder", ...)
+    std::string path;           // `path` itself when it is no link (or does not exist yet)
+    int error_code;             // ENOENT when the last link leads nowhere, ELOOP, ...; 0 otherwise
+    const char* not_regular;    // what a link leads to instead of a regular file ("a folder", ...)
+    std::string foreign_link;   // the first link in the chain owned by neither this process's
+                                // user nor root, not followed; empty when there is none
+    std::string foreign_owner;  // its owner: "name (uid N)", or "uid N" when the user has no name
 };
 Os_Link_Target os_follow_links(const std::string& path);
 

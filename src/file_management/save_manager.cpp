@@ -85,12 +85,18 @@ std::string folder_of(const std::string& file) {
     return folder.empty() ? "." : folder;
 }
 
+String foreign_link_text(const Os_Link_Target& target) {
+    return tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
+                  target.foreign_owner);
+}
+
 // Players link the save into a synced or backed-up folder: a save goes to the file the links
 // finally name, so that the link stays a link. Sets `file` to it; returns an empty string, or
 // why no save can go there.
 String follow_save_links(String path, std::string* file) {
     Os_Link_Target target = os_follow_links(std::string(path.view()));
     *file = target.path;
+    if (!target.foreign_link.empty()) return tprint("could not save: %", foreign_link_text(target));
     if (target.error_code == ENOENT) {
         return tprint("could not save through the link \"%\": \"%\" does not exist", path, target.path);
     }
@@ -111,6 +117,7 @@ void remove_leftover_temporary_files(String folder) {
                                      is_any_temporary_name);
     std::string file;
     String path = save_file_path(folder);
+    // Only where a save could go: never through another user's link.
     if (follow_save_links(path, &file).count == 0 && file != path.view()) {
         std::filesystem::path prefix = os_path(file).filename();
         prefix += ".";
@@ -314,6 +321,11 @@ void shutdown_save_system() {
 void load_save() {
     if (!saving_enabled()) return;  // never read a save from the root folder
     String path = save_file_path(game_dir);
+    // Not even a parse error may quote what another user's link leads to.
+    if (Os_Link_Target target = os_follow_links(std::string(path.view())); !target.foreign_link.empty()) {
+        print("failed to load save file: %\n", foreign_link_text(target));
+        return;
+    }
     auto [save, ok] = json_parse_file<Game_Save>(path, true, rename_by_note, SAVE_JSON_FLAGS);
     if (!ok) {
         print("failed to load save file\n");

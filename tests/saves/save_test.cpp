@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -341,6 +342,73 @@ TEST_F(Saving, ALinkToNothingOrNoFileIsRefusedAndKept) {
     }
 }
 
+std::string owner_text(uid_t user) {
+    const passwd* entry = getpwuid(user);
+    std::string number = "uid " + std::to_string(user);
+    return entry ? std::string(entry->pw_name) + " (" + number + ")" : number;
+}
+
+// Everything in `folder`: names, bytes and permission bits.
+std::string snapshot(const fs::path& folder) {
+    std::vector<std::string> lines;
+    for (const fs::path& file : files_in(folder)) {
+        lines.push_back(file.filename().string() + " " + std::to_string(int(permissions_of(file))) + " " +
+                        read_text(file));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// A game run as root with another user's home: that user's link, directly at the save path or
+// further down the chain, could lead to any file of root's. Nothing is written, read or removed
+// through it.
+TEST_F(Saving, ALinkOfAnotherUserIsRefusedAndItsTargetUntouched) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+    const uid_t other_user = 65534;  // nobody
+    const fs::path elsewhere = folder / "elsewhere";
+    fs::create_directory(elsewhere);
+    const fs::path secret = elsewhere / "secret";
+
+    struct Planted {
+        std::vector<std::pair<fs::path, fs::path>> links;  // where, what it holds
+        fs::path foreign;                                  // the one another user owns
+    };
+    const Planted cases[] = {
+        {{{save_path(), secret}}, save_path()},
+        {{{save_path(), "middle"}, {folder / "middle", secret}}, folder / "middle"},
+    };
+    for (const Planted& planted : cases) {
+        write_text(secret, "root's own words");
+        fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+        write_text(elsewhere / "secret.4242-00000000deadbeef.tmp", "{");
+        const std::string before = snapshot(elsewhere);
+        for (const auto& [where, target] : planted.links) fs::create_symlink(target, where);
+        ASSERT_EQ(lchown(planted.foreign.c_str(), other_user, other_user), 0);
+        const std::string refused = "the link \"" + planted.foreign.string() + "\" is owned by " +
+                                    owner_text(other_user) + ", not by the user the game runs as or by root";
+
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(load_and_capture(), "failed to load save file: " + refused + "\n");
+        EXPECT_EQ(::testing::internal::GetCapturedStderr().find("root's own"), std::string::npos);
+        init_save_system();  // the start-up clean-up
+        shutdown_save_system();
+        EXPECT_EQ(snapshot(elsewhere), before);
+        EXPECT_EQ(save_and_capture(1, 5, game_dir), "Save failed in background thread 7: could not save: " + refused + "\n");
+
+        EXPECT_EQ(snapshot(elsewhere), before);
+        for (const auto& [where, target] : planted.links) {
+            EXPECT_TRUE(fs::is_symlink(where)) << where;
+            if (fs::is_symlink(where)) {
+                EXPECT_EQ(fs::read_symlink(where), target);
+            }
+            fs::remove(where);
+        }
+        written_sequence = 0;
+    }
+}
+
 // Beside a linked save's file, only this game's own unique names are leftovers: earlier
 // versions never wrote there, and other programs keep their files there.
 TEST_F(Saving, StartRemovesLeftoversBesideALinkedSavesFileToo) {
@@ -387,6 +455,7 @@ TEST_F(Saving, WhereLocksFailOnlyLeftoversIdleForAMinuteAreRemoved) {
     EXPECT_TRUE(fs::exists(recent));
     EXPECT_NE(output.find("Save completed"), std::string::npos) << output;
 }
+
 
 #endif
 
