@@ -13,10 +13,10 @@
 #endif
 
 #include <cerrno>
-#include <ctime>
 #include <vector>
 
 int (*os_posix_flock)(int descriptor, int operation) = flock;
+int (*os_posix_fstat)(int descriptor, struct stat* info) = fstat;
 
 namespace {
 
@@ -79,18 +79,46 @@ bool locks_may_be_unseen(int fd) {
 bool locks_may_be_unseen(int) { return false; }
 #endif
 
-// A writer fills its file right after creating it and renames it within moments.
-bool idle_for_a_minute(const struct stat& info) {
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    return now.tv_sec - info.st_mtime >= 60;
+// The unique name of the file a clean-up writes to read the file system's clock.
+struct Clock_Probe {
+    std::string prefix;  // its folder included
+    std::string suffix;
+};
+
+// The file system's clock: the time it gives a file written there now. False when no file can
+// be written there, where nothing could be removed either.
+bool read_file_system_clock(const Clock_Probe& probe, time_t* now) {
+    for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
+        std::string path = os_unique_name(probe.prefix, probe.suffix);
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        os_posix_flock(fd, LOCK_EX | LOCK_NB);  // a writer's mark, for other clean-ups meanwhile
+        struct stat info;
+        // Written to, so that a file server stamps the time itself.
+        bool read = write(fd, "", 1) == 1 && os_posix_fstat(fd, &info) == 0;
+        unlink(path.c_str());
+        close(fd);
+        if (read) *now = info.st_mtime;
+        return read;
+    }
+    return false;
+}
+
+// A writer fills its file right after creating it and renames it within moments. Its file's
+// time is the file system's, and so must the clock be that it is compared with.
+bool idle_for_a_minute(const struct stat& info, const Clock_Probe& probe) {
+    time_t now;
+    return read_file_system_clock(probe, &now) && now - info.st_mtime >= 60;
 }
 
 // Whether no writer holds the open file `fd` any more. A writer holds its lock until the
 // commit; where the lock proves nothing, only a long silence does.
-bool writer_gone(int fd, const struct stat& opened) {
-    if (os_posix_flock(fd, LOCK_EX | LOCK_NB) == 0) return !locks_may_be_unseen(fd) || idle_for_a_minute(opened);
-    return errno != EWOULDBLOCK && idle_for_a_minute(opened);
+bool writer_gone(int fd, const struct stat& opened, const Clock_Probe& probe) {
+    if (os_posix_flock(fd, LOCK_EX | LOCK_NB) == 0) return !locks_may_be_unseen(fd) || idle_for_a_minute(opened, probe);
+    return errno != EWOULDBLOCK && idle_for_a_minute(opened, probe);
 }
 
 }  // namespace
@@ -200,7 +228,8 @@ void os_discard_unique_file(Os_Unique_File* unique) {
     unique->file = nullptr;
 }
 
-bool os_remove_abandoned_file(const std::filesystem::path& file) {
+bool os_remove_abandoned_file(const std::filesystem::path& file, const std::filesystem::path& probe_prefix,
+                              const std::filesystem::path& probe_suffix) {
     const char* path = file.c_str();
     struct stat named;
     if (lstat(path, &named) != 0 || !S_ISREG(named.st_mode)) return false;
@@ -209,8 +238,9 @@ bool os_remove_abandoned_file(const std::filesystem::path& file) {
     int fd = open(path, O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat opened;
-    bool abandoned = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && same_file(opened, named) &&
-                     writer_gone(fd, opened) && still_named(fd, path);
+    bool abandoned = os_posix_fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && same_file(opened, named) &&
+                     writer_gone(fd, opened, {(file.parent_path() / probe_prefix).string(), probe_suffix.string()}) &&
+                     still_named(fd, path);
     bool removed = abandoned && unlink(path) == 0;
     close(fd);  // only now, so that no writer gets the lock of a file about to go
     return removed;

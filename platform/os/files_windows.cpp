@@ -134,7 +134,8 @@ void os_discard_unique_file(Os_Unique_File* unique) {
     unique->file = nullptr;
 }
 
-bool os_remove_abandoned_file(const std::filesystem::path& path) {
+bool os_remove_abandoned_file(const std::filesystem::path& path, const std::filesystem::path&,
+                              const std::filesystem::path&) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error))) return false;
     // A live writer's handle does not share deletion, so its file refuses to go: exact, with

@@ -111,12 +111,20 @@ void os_discard_unique_file(Os_Unique_File* unique);
 // Removes `path` when it is a regular file that no writer holds any more: a unique file whose
 // process died before committing it, or any file no writer locked. Where a writer's hold cannot
 // be seen for sure (a network file system, failing locks), only a file not written to for a
-// minute. Never opens anything else and never waits. Returns true when the file was removed.
-bool os_remove_abandoned_file(const std::filesystem::path& path);
+// minute by the file system's own clock, since this machine's may run ahead of a file server's:
+// that clock is read from a unique file named from `probe_prefix` and `probe_suffix` (as
+// os_create_unique_file names them), written beside `path` and removed at once. Never opens
+// anything else and never waits. Returns true when the file was removed.
+bool os_remove_abandoned_file(const std::filesystem::path& path, const std::filesystem::path& probe_prefix,
+                              const std::filesystem::path& probe_suffix);
 #if !defined(_WIN32)
 // The lock call of the POSIX files (flock), a value so that tests can play a file system whose
 // locks fail.
 extern int (*os_posix_flock)(int descriptor, int operation);
+// The status call (fstat) through which the clean-up reads files' times, a value so that tests
+// can play a file server whose clock differs from this machine's.
+struct stat;
+extern int (*os_posix_fstat)(int descriptor, struct stat* info);
 #endif
 
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.

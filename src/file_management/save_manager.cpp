@@ -72,7 +72,9 @@ void remove_abandoned_temporary_files(const std::filesystem::path& folder, const
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        if (is_temporary(entry->path().filename(), prefix)) os_remove_abandoned_file(entry->path());
+        if (is_temporary(entry->path().filename(), prefix)) {
+            os_remove_abandoned_file(entry->path(), prefix, std::filesystem::path(TEMPORARY_SUFFIX));
+        }
     }
 }
 

@@ -457,6 +457,36 @@ TEST_F(Saving, WhereLocksFailOnlyLeftoversIdleForAMinuteAreRemoved) {
 }
 
 
+
+// The file server's clock two minutes behind this machine's: every time it gives a file reads
+// two minutes earlier here.
+int server_two_minutes_behind(int descriptor, struct stat* info) {
+    int result = fstat(descriptor, info);
+    info->st_mtim.tv_sec -= 120;
+    return result;
+}
+
+// The minute without writes is the file system's: a machine whose clock runs ahead of the
+// file server's must not take a live writer's file for abandoned.
+TEST_F(Saving, WhereLocksFailAClockAheadOfTheFileServerTakesNoLiveWritersFile) {
+    const fs::path idle = folder / "quol.sav.4242-00000000deadbeef.tmp";
+    const fs::path live = folder / "quol.sav.4343-00000000feedbeef.tmp";
+    write_text(idle, "{");
+    write_text(live, "{");
+    fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::seconds(61));
+
+    auto real_flock = os_posix_flock;
+    auto real_fstat = os_posix_fstat;
+    os_posix_flock = locks_fail;
+    os_posix_fstat = server_two_minutes_behind;
+    init_save_system();
+    shutdown_save_system();
+    os_posix_flock = real_flock;
+    os_posix_fstat = real_fstat;
+
+    EXPECT_FALSE(fs::exists(idle));
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{live});  // and nothing of the clean-up's own
+}
 #endif
 
 #if !defined(_WIN32)  // fork: no such call on Windows
