@@ -1,11 +1,13 @@
 #include "file_management/save_manager.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "file_management/dir_manager.h"
@@ -52,19 +54,30 @@ String error_text(int code) {
 
 using Temporary_Name_Test = bool (*)(const std::filesystem::path& file_name, const std::filesystem::path& prefix);
 
-// In the game folder: this version's names, and those of earlier versions named after the
-// process id alone.
-bool is_any_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
-    // Names compared in the system's own form: no conversion of other files' names can fail.
-    const auto& name = file_name.native();
-    const auto& head = prefix.native();
-    const auto tail = std::filesystem::path(TEMPORARY_SUFFIX).native();
-    return name.size() > head.size() + tail.size() && name.starts_with(head) && name.ends_with(tail);
-}
-
 // Beside a linked save's file no earlier version wrote, and other programs keep their files.
 bool is_unique_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
     return os_is_unique_name(file_name, prefix, std::filesystem::path(TEMPORARY_SUFFIX));
+}
+
+// A 32-bit process id as names hold it: decimal, without a leading zero.
+template <typename Char>
+bool is_process_id_text(std::basic_string_view<Char> text) {
+    if (text.empty() || text.size() > 10 || (text[0] == '0' && text.size() > 1)) return false;
+    return std::all_of(text.begin(), text.end(), [](Char c) { return c >= '0' && c <= '9'; });
+}
+
+// In the game folder: this version's names, and those of earlier versions named after the
+// process id alone, exactly: a synced folder also holds other programs' look-alikes such as
+// "quol.sav.sync-conflict-20261210-123456.tmp".
+bool is_any_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
+    if (is_unique_temporary_name(file_name, prefix)) return true;
+    // Names compared in the system's own form: no conversion of other files' names can fail.
+    using Name_View = std::basic_string_view<std::filesystem::path::value_type>;
+    const Name_View name = file_name.native();
+    const Name_View head = prefix.native();
+    const auto tail = std::filesystem::path(TEMPORARY_SUFFIX).native();
+    if (name.size() <= head.size() + tail.size() || !name.starts_with(head) || !name.ends_with(tail)) return false;
+    return is_process_id_text(name.substr(head.size(), name.size() - head.size() - tail.size()));
 }
 
 void remove_abandoned_temporary_files(const std::filesystem::path& folder, const std::filesystem::path& prefix,

@@ -206,11 +206,11 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     std::fputs("{", live.file);
     std::fflush(live.file);
 #if !defined(_WIN32)  // FIFOs: none on Windows; symbolic links need a privilege there
-    ASSERT_EQ(mkfifo((folder / "quol.sav.fifo.tmp").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((folder / "quol.sav.4343.tmp").c_str(), 0600), 0);
     write_text(folder / "linked", "kept");
-    fs::create_symlink(folder / "linked", folder / "quol.sav.link.tmp");
+    fs::create_symlink(folder / "linked", folder / "quol.sav.4444-00000000deadbeef.tmp");
 #endif
-    fs::create_directory(folder / "quol.sav.folder.tmp");
+    fs::create_directory(folder / "quol.sav.4545.tmp");
     write_text(folder / "quol.sav.bak", "kept");
 
     std::vector<fs::path> kept = files_in(folder);
@@ -232,6 +232,21 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     EXPECT_EQ(read_text(folder / "linked"), "kept");
 #endif
     os_discard_unique_file(&live);
+}
+
+// Only the exact names earlier versions wrote are theirs: a synced folder holds other
+// programs' files that merely look alike.
+TEST_F(Saving, StartLeavesOtherProgramsLookAlikes) {
+    const char* leftovers[] = {"quol.sav.4242.tmp", "quol.sav.4242-00000000deadbeef.tmp"};
+    const char* look_alikes[] = {"quol.sav.conflict.tmp", "quol.sav.sync-conflict-20261210-123456.tmp",
+                                 "quol.sav.04242.tmp", "quol.sav.4343-00000000FEEDBEEF.tmp"};
+    for (const char* name : leftovers) write_text(folder / name, "{");
+    for (const char* name : look_alikes) write_text(folder / name, "kept");
+
+    init_save_system();
+    shutdown_save_system();
+    for (const char* name : leftovers) EXPECT_FALSE(fs::exists(folder / name)) << name;
+    for (const char* name : look_alikes) EXPECT_EQ(read_text(folder / name), "kept") << name;
 }
 
 #if !defined(_WIN32)  // links, permission bits and flock as POSIX has them
@@ -395,7 +410,8 @@ TEST_F(Saving, ALinkOfAnotherUserIsRefusedAndItsTargetUntouched) {
         init_save_system();  // the start-up clean-up
         shutdown_save_system();
         EXPECT_EQ(snapshot(elsewhere), before);
-        EXPECT_EQ(save_and_capture(1, 5, game_dir), "Save failed in background thread 7: could not save: " + refused + "\n");
+        EXPECT_EQ(save_and_capture(1, 5, game_dir),
+                  "Save failed in background thread 7: could not save: " + refused + "\n");
 
         EXPECT_EQ(snapshot(elsewhere), before);
         for (const auto& [where, target] : planted.links) {
@@ -455,7 +471,6 @@ TEST_F(Saving, WhereLocksFailOnlyLeftoversIdleForAMinuteAreRemoved) {
     EXPECT_TRUE(fs::exists(recent));
     EXPECT_NE(output.find("Save completed"), std::string::npos) << output;
 }
-
 
 
 // The file server's clock two minutes behind this machine's: every time it gives a file reads
