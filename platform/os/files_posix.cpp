@@ -3,6 +3,7 @@
 #include "os_internal.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,9 +13,10 @@
 #endif
 
 #include <cerrno>
-#include <ctime>
+#include <vector>
 
 int (*os_posix_flock)(int descriptor, int operation) = flock;
+int (*os_posix_fstat)(int descriptor, struct stat* info) = fstat;
 
 namespace {
 
@@ -34,6 +36,18 @@ bool still_named(int fd, const char* path) {
     struct stat opened, named;
     return fstat(fd, &opened) == 0 && stat(path, &named) == 0 && same_file(opened, named);
 }
+
+// A user's name and number, as a message shows the owner of a file.
+std::string user_text(uid_t user) {
+    std::string number = "uid " + std::to_string(user);
+    passwd entry, *found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) return number;
+    return std::string(found->pw_name) + " (" + number + ")";
+}
+
+// A link that this process's user or root made; any other user could have aimed it anywhere.
+bool owned_by_us_or_root(const struct stat& link) { return link.st_uid == geteuid() || link.st_uid == 0; }
 
 // Linux's own limit on the links followed in one path.
 constexpr int MOST_LINKS_FOLLOWED = 40;
@@ -65,18 +79,46 @@ bool locks_may_be_unseen(int fd) {
 bool locks_may_be_unseen(int) { return false; }
 #endif
 
-// A writer fills its file right after creating it and renames it within moments.
-bool idle_for_a_minute(const struct stat& info) {
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    return now.tv_sec - info.st_mtime >= 60;
+// The unique name of the file a clean-up writes to read the file system's clock.
+struct Clock_Probe {
+    std::string prefix;  // its folder included
+    std::string suffix;
+};
+
+// The file system's clock: the time it gives a file written there now. False when no file can
+// be written there, where nothing could be removed either.
+bool read_file_system_clock(const Clock_Probe& probe, time_t* now) {
+    for (int attempt = 0; attempt < UNIQUE_NAME_ATTEMPTS; attempt++) {
+        std::string path = os_unique_name(probe.prefix, probe.suffix);
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        os_posix_flock(fd, LOCK_EX | LOCK_NB);  // a writer's mark, for other clean-ups meanwhile
+        struct stat info;
+        // Written to, so that a file server stamps the time itself.
+        bool read = write(fd, "", 1) == 1 && os_posix_fstat(fd, &info) == 0;
+        unlink(path.c_str());
+        close(fd);
+        if (read) *now = info.st_mtime;
+        return read;
+    }
+    return false;
+}
+
+// A writer fills its file right after creating it and renames it within moments. Its file's
+// time is the file system's, and so must the clock be that it is compared with.
+bool idle_for_a_minute(const struct stat& info, const Clock_Probe& probe) {
+    time_t now;
+    return read_file_system_clock(probe, &now) && now - info.st_mtime >= 60;
 }
 
 // Whether no writer holds the open file `fd` any more. A writer holds its lock until the
 // commit; where the lock proves nothing, only a long silence does.
-bool writer_gone(int fd, const struct stat& opened) {
-    if (os_posix_flock(fd, LOCK_EX | LOCK_NB) == 0) return !locks_may_be_unseen(fd) || idle_for_a_minute(opened);
-    return errno != EWOULDBLOCK && idle_for_a_minute(opened);
+bool writer_gone(int fd, const struct stat& opened, const Clock_Probe& probe) {
+    if (os_posix_flock(fd, LOCK_EX | LOCK_NB) == 0) return !locks_may_be_unseen(fd) || idle_for_a_minute(opened, probe);
+    return errno != EWOULDBLOCK && idle_for_a_minute(opened, probe);
 }
 
 }  // namespace
@@ -114,17 +156,18 @@ Os_Link_Target os_follow_links(const std::string& path) {
     for (int links = 0; links <= MOST_LINKS_FOLLOWED; links++) {
         struct stat info;
         // Nothing at the path itself is a first save; nothing at the end of a link is a fault.
-        if (lstat(named.c_str(), &info) != 0) return {named.string(), links == 0 ? 0 : errno, nullptr};
+        if (lstat(named.c_str(), &info) != 0) return {named.string(), links == 0 ? 0 : errno, nullptr, {}, {}};
         if (!S_ISLNK(info.st_mode)) {
             bool refused = links > 0 && !S_ISREG(info.st_mode);
-            return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr};
+            return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr, {}, {}};
         }
+        if (!owned_by_us_or_root(info)) return {named.string(), 0, nullptr, named.string(), user_text(info.st_uid)};
         std::error_code error;
         std::filesystem::path target = std::filesystem::read_symlink(named, error);
-        if (error) return {named.string(), error.value(), nullptr};
+        if (error) return {named.string(), error.value(), nullptr, {}, {}};
         named = named.parent_path() / target;  // an absolute target replaces the whole path
     }
-    return {named.string(), ELOOP, nullptr};
+    return {named.string(), ELOOP, nullptr, {}, {}};
 }
 
 Os_Unique_File os_create_unique_file(const std::string& prefix, const std::string& suffix, const char* model) {
@@ -198,7 +241,8 @@ void os_discard_unique_file(Os_Unique_File* unique) {
     unique->file = nullptr;
 }
 
-bool os_remove_abandoned_file(const std::filesystem::path& file) {
+bool os_remove_abandoned_file(const std::filesystem::path& file, const std::filesystem::path& probe_prefix,
+                              const std::filesystem::path& probe_suffix) {
     const char* path = file.c_str();
     struct stat named;
     if (lstat(path, &named) != 0 || !S_ISREG(named.st_mode)) return false;
@@ -207,8 +251,9 @@ bool os_remove_abandoned_file(const std::filesystem::path& file) {
     int fd = open(path, O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat opened;
-    bool abandoned = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && same_file(opened, named) &&
-                     writer_gone(fd, opened) && still_named(fd, path);
+    bool abandoned = os_posix_fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && same_file(opened, named) &&
+                     writer_gone(fd, opened, {(file.parent_path() / probe_prefix).string(), probe_suffix.string()}) &&
+                     still_named(fd, path);
     bool removed = abandoned && unlink(path) == 0;
     close(fd);  // only now, so that no writer gets the lock of a file about to go
     return removed;

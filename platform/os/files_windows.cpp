@@ -153,7 +153,8 @@ void os_discard_unique_file(Os_Unique_File* unique) {
     unique->file = nullptr;
 }
 
-bool os_remove_abandoned_file(const std::filesystem::path& path) {
+bool os_remove_abandoned_file(const std::filesystem::path& path, const std::filesystem::path&,
+                              const std::filesystem::path&) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error))) return false;
     // A live writer's handle does not share deletion, so its file refuses to go: exact, with
@@ -170,5 +171,5 @@ int os_flush_file_to_disk(std::FILE* file) {
 void os_flush_folder_to_disk(const char*) {}
 
 // Links and permission bits: neither followed nor kept here yet.
-Os_Link_Target os_follow_links(const std::string& path) { return {path, 0, nullptr}; }
+Os_Link_Target os_follow_links(const std::string& path) { return {path, 0, nullptr, {}, {}}; }
 void os_take_permissions_of(Os_Unique_File*, const char*) {}

@@ -75,11 +75,16 @@ struct Os_Opened_File {
 Os_Opened_File os_open_regular_file(const char* path);
 
 // The file that writing to `path` should replace: `path` itself, or, when it is a symbolic
-// link, the file its chain of links finally names, so that the link stays a link.
+// link, the file its chain of links finally names, so that the link stays a link. A link that
+// another user owns is not followed: a game run as root with that user's home would otherwise
+// write, read and clean up whatever root file the link names.
 struct Os_Link_Target {
-    std::string path;         // `path` itself when it is no link (or does not exist yet)
-    int error_code;           // ENOENT when the last link leads nowhere, ELOOP, ...; 0 otherwise
-    const char* not_regular;  // what a link leads to instead of a regular file ("a folder", ...)
+    std::string path;           // `path` itself when it is no link (or does not exist yet)
+    int error_code;             // ENOENT when the last link leads nowhere, ELOOP, ...; 0 otherwise
+    const char* not_regular;    // what a link leads to instead of a regular file ("a folder", ...)
+    std::string foreign_link;   // the first link in the chain owned by neither this process's
+                                // user nor root, not followed; empty when there is none
+    std::string foreign_owner;  // its owner: "name (uid N)", or "uid N" when the user has no name
 };
 Os_Link_Target os_follow_links(const std::string& path);
 
@@ -116,12 +121,20 @@ void os_discard_unique_file(Os_Unique_File* unique);
 // Removes `path` when it is a regular file that no writer holds any more: a unique file whose
 // process died before committing it, or any file no writer locked. Where a writer's hold cannot
 // be seen for sure (a network file system, failing locks), only a file not written to for a
-// minute. Never opens anything else and never waits. Returns true when the file was removed.
-bool os_remove_abandoned_file(const std::filesystem::path& path);
+// minute by the file system's own clock, since this machine's may run ahead of a file server's:
+// that clock is read from a unique file named from `probe_prefix` and `probe_suffix` (as
+// os_create_unique_file names them), written beside `path` and removed at once. Never opens
+// anything else and never waits. Returns true when the file was removed.
+bool os_remove_abandoned_file(const std::filesystem::path& path, const std::filesystem::path& probe_prefix,
+                              const std::filesystem::path& probe_suffix);
 #if !defined(_WIN32)
 // The lock call of the POSIX files (flock), a value so that tests can play a file system whose
 // locks fail.
 extern int (*os_posix_flock)(int descriptor, int operation);
+// The status call (fstat) through which the clean-up reads files' times, a value so that tests
+// can play a file server whose clock differs from this machine's.
+struct stat;
+extern int (*os_posix_fstat)(int descriptor, struct stat* info);
 #endif
 
 // Pushes what was written to `file` down to the disk, so that it survives a power cut.

@@ -34,6 +34,8 @@ bool os_is_unique_name(const std::filesystem::path& file_name, const std::filesy
     if (dash == 0 || dash == middle.npos || middle.size() - dash - 1 != RANDOM_DIGITS) return false;
     auto is_digit = [](auto c) { return c >= '0' && c <= '9'; };
     auto is_hex_digit = [&](auto c) { return is_digit(c) || (c >= 'a' && c <= 'f'); };
+    // The process id as std::to_string writes it: no leading zero.
+    if (dash > 10 || (middle[0] == '0' && dash > 1)) return false;
     return std::all_of(middle.begin(), middle.begin() + dash, is_digit) &&
            std::all_of(middle.begin() + dash + 1, middle.end(), is_hex_digit);
 }

@@ -1,11 +1,13 @@
 #include "file_management/save_manager.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "file_management/dir_manager.h"
@@ -52,19 +54,30 @@ String error_text(int code) {
 
 using Temporary_Name_Test = bool (*)(const std::filesystem::path& file_name, const std::filesystem::path& prefix);
 
-// In the game folder: this version's names, and those of earlier versions named after the
-// process id alone.
-bool is_any_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
-    // Names compared in the system's own form: no conversion of other files' names can fail.
-    const auto& name = file_name.native();
-    const auto& head = prefix.native();
-    const auto tail = std::filesystem::path(TEMPORARY_SUFFIX).native();
-    return name.size() > head.size() + tail.size() && name.starts_with(head) && name.ends_with(tail);
-}
-
 // Beside a linked save's file no earlier version wrote, and other programs keep their files.
 bool is_unique_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
     return os_is_unique_name(file_name, prefix, std::filesystem::path(TEMPORARY_SUFFIX));
+}
+
+// A 32-bit process id as names hold it: decimal, without a leading zero.
+template <typename Char>
+bool is_process_id_text(std::basic_string_view<Char> text) {
+    if (text.empty() || text.size() > 10 || (text[0] == '0' && text.size() > 1)) return false;
+    return std::all_of(text.begin(), text.end(), [](Char c) { return c >= '0' && c <= '9'; });
+}
+
+// In the game folder: this version's names, and those of earlier versions named after the
+// process id alone, exactly: a synced folder also holds other programs' look-alikes such as
+// "quol.sav.sync-conflict-20261210-123456.tmp".
+bool is_any_temporary_name(const std::filesystem::path& file_name, const std::filesystem::path& prefix) {
+    if (is_unique_temporary_name(file_name, prefix)) return true;
+    // Names compared in the system's own form: no conversion of other files' names can fail.
+    using Name_View = std::basic_string_view<std::filesystem::path::value_type>;
+    const Name_View name = file_name.native();
+    const Name_View head = prefix.native();
+    const auto tail = std::filesystem::path(TEMPORARY_SUFFIX).native();
+    if (name.size() <= head.size() + tail.size() || !name.starts_with(head) || !name.ends_with(tail)) return false;
+    return is_process_id_text(name.substr(head.size(), name.size() - head.size() - tail.size()));
 }
 
 void remove_abandoned_temporary_files(const std::filesystem::path& folder, const std::filesystem::path& prefix,
@@ -72,7 +85,9 @@ void remove_abandoned_temporary_files(const std::filesystem::path& folder, const
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        if (is_temporary(entry->path().filename(), prefix)) os_remove_abandoned_file(entry->path());
+        if (is_temporary(entry->path().filename(), prefix)) {
+            os_remove_abandoned_file(entry->path(), prefix, std::filesystem::path(TEMPORARY_SUFFIX));
+        }
     }
 }
 
@@ -85,12 +100,18 @@ std::string folder_of(const std::string& file) {
     return folder.empty() ? "." : folder;
 }
 
+String foreign_link_text(const Os_Link_Target& target) {
+    return tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
+                  target.foreign_owner);
+}
+
 // Players link the save into a synced or backed-up folder: a save goes to the file the links
 // finally name, so that the link stays a link. Sets `file` to it; returns an empty string, or
 // why no save can go there.
 String follow_save_links(String path, std::string* file) {
     Os_Link_Target target = os_follow_links(std::string(path.view()));
     *file = target.path;
+    if (!target.foreign_link.empty()) return tprint("could not save: %", foreign_link_text(target));
     if (target.error_code == ENOENT) {
         return tprint("could not save through the link \"%\": \"%\" does not exist", path, target.path);
     }
@@ -111,6 +132,7 @@ void remove_leftover_temporary_files(String folder) {
                                      is_any_temporary_name);
     std::string file;
     String path = save_file_path(folder);
+    // Only where a save could go: never through another user's link.
     if (follow_save_links(path, &file).count == 0 && file != path.view()) {
         std::filesystem::path prefix = os_path(file).filename();
         prefix += ".";
@@ -328,6 +350,11 @@ void shutdown_save_system() {
 void load_save() {
     if (!saving_enabled()) return;  // never read a save from the root folder
     String path = save_file_path(game_dir);
+    // Not even a parse error may quote what another user's link leads to.
+    if (Os_Link_Target target = os_follow_links(std::string(path.view())); !target.foreign_link.empty()) {
+        print("failed to load save file: %\n", foreign_link_text(target));
+        return;
+    }
     auto [save, ok] = json_parse_file<Game_Save>(path, true, rename_by_note, SAVE_JSON_FLAGS);
     if (!ok) {
         print("failed to load save file\n");

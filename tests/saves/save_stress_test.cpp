@@ -161,7 +161,7 @@ TEST_F(SaveStress, StartUpCleaningNeverTakesALiveWritersFile) {
     std::thread cleaner([&] {
         while (saving) {
             for (const fs::path& file : files_in(folder)) {
-                if (file.filename() != "quol.sav") os_remove_abandoned_file(file);
+                if (file.filename() != "quol.sav") os_remove_abandoned_file(file, "quol.sav.", ".tmp");
             }
         }
     });

@@ -2,6 +2,7 @@
 
 #if !defined(_WIN32)
 #include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -207,11 +208,11 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     std::fputs("{", live.file);
     std::fflush(live.file);
 #if !defined(_WIN32)  // FIFOs: none on Windows; symbolic links need a privilege there
-    ASSERT_EQ(mkfifo((folder / "quol.sav.fifo.tmp").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((folder / "quol.sav.4343.tmp").c_str(), 0600), 0);
     write_text(folder / "linked", "kept");
-    fs::create_symlink(folder / "linked", folder / "quol.sav.link.tmp");
+    fs::create_symlink(folder / "linked", folder / "quol.sav.4444-00000000deadbeef.tmp");
 #endif
-    fs::create_directory(folder / "quol.sav.folder.tmp");
+    fs::create_directory(folder / "quol.sav.4545.tmp");
     write_text(folder / "quol.sav.bak", "kept");
 
     std::vector<fs::path> kept = files_in(folder);
@@ -233,6 +234,21 @@ TEST_F(Saving, StartRemovesLeftoverTemporaryFilesOnly) {
     EXPECT_EQ(read_text(folder / "linked"), "kept");
 #endif
     os_discard_unique_file(&live);
+}
+
+// Only the exact names earlier versions wrote are theirs: a synced folder holds other
+// programs' files that merely look alike.
+TEST_F(Saving, StartLeavesOtherProgramsLookAlikes) {
+    const char* leftovers[] = {"quol.sav.4242.tmp", "quol.sav.4242-00000000deadbeef.tmp"};
+    const char* look_alikes[] = {"quol.sav.conflict.tmp", "quol.sav.sync-conflict-20261210-123456.tmp",
+                                 "quol.sav.04242.tmp", "quol.sav.4343-00000000FEEDBEEF.tmp"};
+    for (const char* name : leftovers) write_text(folder / name, "{");
+    for (const char* name : look_alikes) write_text(folder / name, "kept");
+
+    init_save_system();
+    shutdown_save_system();
+    for (const char* name : leftovers) EXPECT_FALSE(fs::exists(folder / name)) << name;
+    for (const char* name : look_alikes) EXPECT_EQ(read_text(folder / name), "kept") << name;
 }
 
 std::string saved_hours(const fs::path& file) {
@@ -395,6 +411,74 @@ TEST_F(Saving, ALinkToNothingOrNoFileIsRefusedAndKept) {
     }
 }
 
+std::string owner_text(uid_t user) {
+    const passwd* entry = getpwuid(user);
+    std::string number = "uid " + std::to_string(user);
+    return entry ? std::string(entry->pw_name) + " (" + number + ")" : number;
+}
+
+// Everything in `folder`: names, bytes and permission bits.
+std::string snapshot(const fs::path& folder) {
+    std::vector<std::string> lines;
+    for (const fs::path& file : files_in(folder)) {
+        lines.push_back(file.filename().string() + " " + std::to_string(int(permissions_of(file))) + " " +
+                        read_text(file));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// A game run as root with another user's home: that user's link, directly at the save path or
+// further down the chain, could lead to any file of root's. Nothing is written, read or removed
+// through it.
+TEST_F(Saving, ALinkOfAnotherUserIsRefusedAndItsTargetUntouched) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+    const uid_t other_user = 65534;  // nobody
+    const fs::path elsewhere = folder / "elsewhere";
+    fs::create_directory(elsewhere);
+    const fs::path secret = elsewhere / "secret";
+
+    struct Planted {
+        std::vector<std::pair<fs::path, fs::path>> links;  // where, what it holds
+        fs::path foreign;                                  // the one another user owns
+    };
+    const Planted cases[] = {
+        {{{save_path(), secret}}, save_path()},
+        {{{save_path(), "middle"}, {folder / "middle", secret}}, folder / "middle"},
+    };
+    for (const Planted& planted : cases) {
+        write_text(secret, "root's own words");
+        fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+        write_text(elsewhere / "secret.4242-00000000deadbeef.tmp", "{");
+        const std::string before = snapshot(elsewhere);
+        for (const auto& [where, target] : planted.links) fs::create_symlink(target, where);
+        ASSERT_EQ(lchown(planted.foreign.c_str(), other_user, other_user), 0);
+        const std::string refused = "the link \"" + planted.foreign.string() + "\" is owned by " +
+                                    owner_text(other_user) + ", not by the user the game runs as or by root";
+
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(load_and_capture(), "failed to load save file: " + refused + "\n");
+        EXPECT_EQ(::testing::internal::GetCapturedStderr().find("root's own"), std::string::npos);
+        init_save_system();  // the start-up clean-up
+        shutdown_save_system();
+        EXPECT_EQ(snapshot(elsewhere), before);
+        EXPECT_EQ(save_and_capture(1, 5, game_dir),
+                  "Save failed in background thread 7: could not save: " + refused + "\n");
+
+        EXPECT_EQ(snapshot(elsewhere), before);
+        for (const auto& [where, target] : planted.links) {
+            EXPECT_TRUE(fs::is_symlink(where)) << where;
+            if (fs::is_symlink(where)) {
+                EXPECT_EQ(fs::read_symlink(where), target);
+            }
+            fs::remove(where);
+        }
+        written_sequence = 0;
+    }
+}
+
 // Beside a linked save's file, only this game's own unique names are leftovers: earlier
 // versions never wrote there, and other programs keep their files there.
 TEST_F(Saving, StartRemovesLeftoversBesideALinkedSavesFileToo) {
@@ -442,6 +526,36 @@ TEST_F(Saving, WhereLocksFailOnlyLeftoversIdleForAMinuteAreRemoved) {
     EXPECT_NE(output.find("Save completed"), std::string::npos) << output;
 }
 
+
+// The file server's clock two minutes behind this machine's: every time it gives a file reads
+// two minutes earlier here.
+int server_two_minutes_behind(int descriptor, struct stat* info) {
+    int result = fstat(descriptor, info);
+    info->st_mtim.tv_sec -= 120;
+    return result;
+}
+
+// The minute without writes is the file system's: a machine whose clock runs ahead of the
+// file server's must not take a live writer's file for abandoned.
+TEST_F(Saving, WhereLocksFailAClockAheadOfTheFileServerTakesNoLiveWritersFile) {
+    const fs::path idle = folder / "quol.sav.4242-00000000deadbeef.tmp";
+    const fs::path live = folder / "quol.sav.4343-00000000feedbeef.tmp";
+    write_text(idle, "{");
+    write_text(live, "{");
+    fs::last_write_time(idle, fs::file_time_type::clock::now() - std::chrono::seconds(61));
+
+    auto real_flock = os_posix_flock;
+    auto real_fstat = os_posix_fstat;
+    os_posix_flock = locks_fail;
+    os_posix_fstat = server_two_minutes_behind;
+    init_save_system();
+    shutdown_save_system();
+    os_posix_flock = real_flock;
+    os_posix_fstat = real_fstat;
+
+    EXPECT_FALSE(fs::exists(idle));
+    EXPECT_EQ(files_in(folder), std::vector<fs::path>{live});  // and nothing of the clean-up's own
+}
 #endif
 
 #if !defined(_WIN32)  // fork: no such call on Windows
