@@ -136,6 +136,8 @@ void load_white_texture() {
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     gl.BindTexture(GL_TEXTURE_2D, 0);
+    // The library logs the 1x1 texture's own load before naming it the default one.
+    TraceLog(LOG_INFO, "TEXTURE: [ID %i] Texture loaded successfully (1x1 | R8G8B8A8 | 1 mipmaps)", batch.white_texture);
     TraceLog(LOG_INFO, "TEXTURE: [ID %i] Default texture loaded successfully", batch.white_texture);
 }
 
@@ -264,6 +266,7 @@ bool batch_init(int width, int height) {
     gl.Viewport(0, 0, width, height);
     gl.ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    TraceLog(LOG_INFO, "RLGL: Default OpenGL state initialized successfully");
 
     // Top-left origin, y down; z = 0 sits in the middle of the depth range.
     batch.projection = mat4_ortho(0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f, -1.0f, 1.0f);
@@ -287,7 +290,7 @@ void batch_shutdown() {
     gl.DeleteShader(batch.default_vertex_shader);
     gl.DeleteShader(batch.default_fragment_shader);
     gl.DeleteTextures(1, &batch.white_texture);
-    TraceLog(LOG_INFO, "RLGL: Render batch vertex buffers unloaded successfully from VRAM (GPU)");
+    TraceLog(LOG_INFO, "SHADER: [ID %i] Default shader unloaded successfully", batch.default_program);
     TraceLog(LOG_INFO, "TEXTURE: [ID %i] Default texture unloaded successfully", batch.white_texture);
     batch = Batch{};
 }
