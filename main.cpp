@@ -6,6 +6,7 @@
 #include "file_management/logs.h"
 #include "file_management/runtime_config.h"
 #include "file_management/save_manager.h"
+#include "file_management/working_folder.h"
 #include "gc_manager.h"
 #include "menu_management/main_menu.h"
 #include "menu_management/pause_menu.h"
@@ -72,6 +73,7 @@ void splash_screens(Texture* splash1, Texture* splash2, int x, int y, float fade
 void awake() {
     last_frame_time = os_monotonic_femtoseconds();
     cli_arguments();
+    choose_working_folder();  // before any of the game's files is read
     game_dir = get_game_dir();
     if (!game_dir.empty() && !DirectoryExists(temp_c_string(game_dir))) MakeDirectory(temp_c_string(game_dir));
     steam_appid_text = LoadFileText("steam_appid.txt");

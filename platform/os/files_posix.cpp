@@ -270,3 +270,9 @@ void os_flush_folder_to_disk(const char* folder) {
     fsync(fd);
     close(fd);
 }
+
+std::string os_executable_path() {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}

@@ -173,3 +173,13 @@ void os_flush_folder_to_disk(const char*) {}
 // Links and permission bits: neither followed nor kept here yet.
 Os_Link_Target os_follow_links(const std::string& path) { return {path, 0, nullptr, {}, {}}; }
 void os_take_permissions_of(Os_Unique_File*, const char*) {}
+
+std::string os_executable_path() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return os_utf8(std::wstring_view(path.data(), length));
+        path.resize(path.size() * 2);  // cut short: a long path
+    }
+}

@@ -63,6 +63,9 @@ std::vector<std::string> os_command_line();
 std::filesystem::path os_path(std::string_view utf8);
 // std::fopen of a UTF-8 path.
 std::FILE* os_open_file(const char* utf8_path, const char* mode);
+// The full path of the running program's file in UTF-8, links resolved; empty when the system
+// does not say.
+std::string os_executable_path();
 
 // Opening a file for reading, but only a regular file: a FIFO would block the open forever and
 // a device such as /dev/zero would read without end. Never blocks.

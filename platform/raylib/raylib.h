@@ -440,6 +440,9 @@ RLAPI int GetRandomValue(int min, int max);
 RLAPI bool FileExists(const char *fileName);
 RLAPI bool DirectoryExists(const char *dirPath);
 RLAPI int MakeDirectory(const char *dirPath);
+RLAPI const char *GetWorkingDirectory(void);      // static text, replaced by the next call
+RLAPI const char *GetApplicationDirectory(void);  // static text, ends with the separator
+RLAPI bool ChangeDirectory(const char *dirPath);
 RLAPI char *LoadFileText(const char *fileName);
 RLAPI void UnloadFileText(char *text);
 RLAPI bool SaveFileText(const char *fileName, const char *text);

@@ -27,6 +27,19 @@ void set_context_attributes(bool multisample) {
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
 }
 
+// Where the real library puts a new window: centred on the primary monitor, in its work area (the
+// screen less the taskbar) on Windows and on the whole monitor elsewhere, not clamped to it.
+SDL_Point centred_position(int width, int height) {
+    SDL_Rect area;
+#if defined(_WIN32)
+    int found = SDL_GetDisplayUsableBounds(0, &area);
+#else
+    int found = SDL_GetDisplayBounds(0, &area);
+#endif
+    if (found != 0) return {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED};
+    return {area.x + (area.w - width) / 2, area.y + (area.h - height) / 2};
+}
+
 // Creates window and context; a display that cannot give 4x MSAA gets none, silently.
 bool create_window_and_context(int width, int height, const char* title) {
     Uint32 window_flags = SDL_WINDOW_OPENGL;
@@ -35,10 +48,10 @@ bool create_window_and_context(int width, int height, const char* title) {
     if (core_window.flags & FLAG_WINDOW_UNDECORATED) window_flags |= SDL_WINDOW_BORDERLESS;
 
     bool multisample = (core_window.flags & FLAG_MSAA_4X_HINT) != 0;
+    SDL_Point position = centred_position(width, height);
     for (int attempt = 0; attempt < 2; ++attempt) {
         set_context_attributes(multisample);
-        core_window.handle = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                              width, height, window_flags);
+        core_window.handle = SDL_CreateWindow(title ? title : "", position.x, position.y, width, height, window_flags);
         if (core_window.handle) {
             core_window.context = SDL_GL_CreateContext(core_window.handle);
             if (core_window.context) return true;
@@ -98,6 +111,10 @@ void InitWindow(int width, int height, const char* title) {
     // The clock starts first: frame timing must work even when the platform does not.
     core_window.timer_base = SDL_GetPerformanceCounter();
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Per-monitor DPI-aware (v2, else v1, else system) as the real library makes the process, so
+    // that a scaled screen neither stretches nor blurs the window; the manifest of quol.exe
+    // declares the same. Windows sizes stay in pixels: SDL's DPI scaling stays off.
+    SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         TraceLog(LOG_WARNING, "GLFW: Failed to initialize GLFW: %s", SDL_GetError());
         TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");

@@ -4,6 +4,7 @@
 #include "rl_internal.h"
 #include "sha256_variant.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,6 +78,49 @@ int MakeDirectory(const char* dirPath) {
     if (fs::is_directory(path, error)) return 0;
     fs::create_directories(path, error);
     return fs::is_directory(path, error) ? 0 : -1;
+}
+
+namespace {
+
+constexpr std::size_t PATH_TEXT_SIZE = 4096;
+
+// A UTF-8 text into a static buffer of the library's, cut short when longer.
+const char* into_buffer(char (&buffer)[PATH_TEXT_SIZE], const std::u8string& text) {
+    std::size_t length = std::min(text.size(), PATH_TEXT_SIZE - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return buffer;
+}
+
+}  // namespace
+
+const char* GetWorkingDirectory(void) {
+    static char directory[PATH_TEXT_SIZE];
+    std::error_code error;
+    fs::path path = fs::current_path(error);
+    return into_buffer(directory, error ? std::u8string() : path.u8string());
+}
+
+// The folder of the program's file with the system's separator at its end ("./" when the system
+// does not say).
+const char* GetApplicationDirectory(void) {
+    static char directory[PATH_TEXT_SIZE];
+    std::string executable = os_executable_path();
+    if (executable.empty()) return into_buffer(directory, u8"./");
+    fs::path folder = os_path(executable).parent_path();
+    return into_buffer(directory, (folder / "").make_preferred().u8string());
+}
+
+// Logs the path as it was given, not the folder it leads to.
+bool ChangeDirectory(const char* dirPath) {
+    std::error_code error;
+    if (dirPath && dirPath[0]) fs::current_path(os_path(dirPath), error);
+    if (!dirPath || !dirPath[0] || error) {
+        TraceLog(LOG_WARNING, "SYSTEM: Failed to change to directory: %s", dirPath ? dirPath : "(null)");
+        return false;
+    }
+    TraceLog(LOG_INFO, "SYSTEM: Working Directory: %s", dirPath);
+    return true;
 }
 
 char* LoadFileText(const char* fileName) {

@@ -142,16 +142,24 @@ class Game:
         os.mkdir(self.home)
         return {"HOME": self.home, "USERPROFILE": "", "SDL_AUDIODRIVER": "dummy"}
 
-    def _start(self):
-        self.outside = tempfile.mkdtemp(prefix="quol-e2e-")
+    def files(self):
+        """What the working folder is given: the game's files and an empty logs folder."""
         empty_logs = os.path.join(self.outside, "logs")
         os.mkdir(empty_logs)
-        files = [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
+        return [(os.path.join(self.source_dir, name), name) for name in GAME_FILES] + [(empty_logs, "logs")]
+
+    def game_folder(self):
+        """The folder the game reads its files from and writes its log into."""
+        return self.session.scratch
+
+    def _start(self):
+        self.outside = tempfile.mkdtemp(prefix="quol-e2e-")
+        files = self.files()
         env = self.environment()
         self.session = Window_Session(self.quol, self.args, files, timeout=self.timeout, env=env,
                                       **({"screen": self.screen_size} if self.screen_size else {}))
         self.session.__enter__()
-        self.workdir = self.session.scratch
+        self.workdir = self.game_folder()
         self.window = int(self.session.wait_for_window(timeout=15))
         self._find_origin()
         self._connect_display()

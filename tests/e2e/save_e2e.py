@@ -6,6 +6,7 @@ import os
 import re
 import shutil
 import signal
+import subprocess
 import sys
 import tempfile
 import time
@@ -40,6 +41,21 @@ class Profile_Game(Game):
     def quit(self):
         self.request_close()
         check(self.wait_exit() == 0, "the close request did not end with status 0")
+
+
+class Installed_Game(Profile_Game):
+    """The game laid out in `folder` by `cmake --install`, started by its full path from an empty
+    working folder, as a launcher with no start folder starts it."""
+
+    def __init__(self, folder, profile):
+        super().__init__(os.path.join(folder, "quol"), None, profile)
+        self.folder = folder
+
+    def files(self):
+        return []
+
+    def game_folder(self):
+        return self.folder
 
 
 def save_path(profile):
@@ -104,6 +120,35 @@ def test_key_c_saves_and_the_next_run_restores(quol, source):
         check(sorted(os.listdir(folder)) == ["quol.sav"], f"left in the save folder: {os.listdir(folder)}")
     finally:
         shutil.rmtree(profile, ignore_errors=True)
+
+
+def test_the_installed_game_started_elsewhere_finds_its_files_and_saves(quol, source):
+    outside = tempfile.mkdtemp(prefix="quol-install-")
+    try:
+        folder = os.path.join(outside, "quol game")
+        install = subprocess.run([os.environ.get("QUOL_CMAKE", "cmake"), "--install", os.path.dirname(quol),
+                                  "--prefix", folder], capture_output=True, text=True, timeout=60)
+        check(install.returncode == 0, f"cmake --install failed: {install.stdout}{install.stderr}")
+        profile = os.path.join(outside, "profile")
+        os.mkdir(profile)
+        with Installed_Game(folder, profile) as game:
+            enter_game(game)
+            time.sleep(0.3)
+            game.key("d", hold=0.6)  # walks only when the config's speeds were read
+            game.key("c")
+            game.wait_line(r"^Save completed in background thread \d+$")
+            lines = game.lines()
+            missing = [line for line in lines if line.startswith("WARNING: FILEIO")]
+            check(not missing, f"files not found: {missing}")
+            taken = "INFO: GAME: The working directory holds none of the game's files: using the executable's directory "
+            check(taken + folder + "/" in lines, f"no line saying the executable's folder was taken: {lines[:12]}")
+            check("Game version 0.1\n" in game.log_text(), "the log lacks the version")
+            game.quit()
+        with open(save_path(profile), "rb") as f:
+            x = json.loads(f.read())["state"]["player"]["position"]["x"]
+        check(x > 50, f"the player stood still (x {x}): the config was not read")
+    finally:
+        shutil.rmtree(outside, ignore_errors=True)
 
 
 def test_a_known_save_restores_night_and_position(quol, source):

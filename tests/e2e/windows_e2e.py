@@ -2,9 +2,10 @@
 """End-to-end save test of the Windows build under Wine: python3 windows_e2e.py GAME_FOLDER.
 
 Runs GAME_FOLDER/quol.exe from a copy of the whole folder, as a player would copy it, on an Xvfb
-display of its own with a fresh profile folder: the first run saves on key C, the second loads
-that save. WINEPREFIX names a prefix made with `wineboot --init`; the caller's prefix server, if
-any, is ended, since one started without a display would give the game no window."""
+display of its own with a fresh profile folder: the first run, started by its full path from
+another folder, walks and saves on key C; the second, started in the game folder, loads that
+save. WINEPREFIX names a prefix made with `wineboot --init`; the caller's prefix server, if any,
+is ended, since one started without a display would give the game no window."""
 import json
 import os
 import shutil
@@ -50,25 +51,29 @@ class Wine_Game(Game):
     """One run of the game folder's copy under Wine, with USERPROFILE set to `profile`. On the
     default screen the window must cover it; on a larger one it may be placed anywhere."""
 
-    def __init__(self, folder, profile, timeout=60, screen=None):
+    def __init__(self, folder, profile, from_elsewhere=False, timeout=60, screen=None):
         super().__init__(None, None, timeout=timeout, screen=screen)
         self.folder = folder
         self.profile = profile
+        # Started by its full path from the folder above the game's, which holds none of its files.
+        self.copy_into = "game" if from_elsewhere else ""
 
     def _start(self):
         self.outside = tempfile.mkdtemp(prefix="quol-wine-e2e-")
         # Wine sets USERPROFILE itself, over the caller's; a batch file sets it for the game.
         batch = os.path.join(self.outside, "run.bat")
+        game = "%CD%\\game\\quol.exe" if self.copy_into else "quol.exe"
         with open(batch, "w", newline="\r\n") as f:
-            f.write(f'@set "USERPROFILE={windows_path(self.profile)}"\n@quol.exe --skip-splash-screen\n')
-        files = [(os.path.join(self.folder, name), name) for name in os.listdir(self.folder)] + [(batch, "run.bat")]
+            f.write(f'@set "USERPROFILE={windows_path(self.profile)}"\n@"{game}" --skip-splash-screen\n')
+        files = [(os.path.join(self.folder, name), os.path.join(self.copy_into, name))
+                 for name in os.listdir(self.folder)] + [(batch, "run.bat")]
         restart_wine_server()
         # SDL_VIDEODRIVER=x11, set by the harness, would name a driver SDL for Windows lacks.
         self.session = Wine_Session(shutil.which("wine"), ["cmd", "/c", "run.bat"], files, timeout=self.timeout,
                                     env={"SDL_VIDEODRIVER": "windows", "SDL_AUDIODRIVER": "dummy"},
                                     **({"screen": self.screen_size} if self.screen_size else {}))
         self.session.__enter__()
-        self.workdir = self.session.scratch
+        self.workdir = os.path.join(self.session.scratch, self.copy_into)
         self.window = int(self.session.wait_for_window(timeout=30))
         placed = self.geometry()
         if not self.screen_size and placed != {"X": 0, "Y": 0, "WIDTH": WIDTH, "HEIGHT": HEIGHT}:
@@ -91,12 +96,18 @@ class Wine_Game(Game):
 def test_key_c_saves_and_the_next_run_loads(folder):
     profile = tempfile.mkdtemp(prefix="quol-wine-profile-")
     try:
-        with Wine_Game(folder, profile) as game:
+        with Wine_Game(folder, profile, from_elsewhere=True) as game:
             enter_game(game)
+            time.sleep(0.3)
+            game.key("d", hold=0.6)  # walks only when the config's speeds were read
             game.key("c")
             game.wait_line(r"^Save completed in background thread \d+$", timeout=15)
-            missing = [line for line in game.lines() if line.startswith("WARNING: FILEIO")]
+            lines = game.lines()
+            missing = [line for line in lines if line.startswith("WARNING: FILEIO")]
             check(not missing, f"files missing from the game folder: {missing}")
+            taken = ("INFO: GAME: The working directory holds none of the game's files: using the "
+                     "executable's directory " + windows_path(game.workdir) + "\\")
+            check(taken in lines, f"no line saying the executable's folder was taken: {lines[:12]}")
             check(os.path.isdir(os.path.join(game.workdir, "logs")), "the game folder has no logs folder")
             game.log_text()
             game.quit()
@@ -104,10 +115,15 @@ def test_key_c_saves_and_the_next_run_loads(folder):
         with open(save_path(profile), "rb") as f:
             raw = f.read()
         check(b"\r\n" in raw and raw.count(b"\n") == raw.count(b"\r\n"), f"line ends not CR LF: {raw[:60]!r}")
-        check(json.loads(raw)["header"]["version"] == 0.1, "the save's version")
+        save = json.loads(raw)
+        check(save["header"]["version"] == 0.1, "the save's version")
+        x = save["state"]["player"]["position"]["x"]
+        check(x > 50, f"the player stood still (x {x}): the config was not read")
 
         with Wine_Game(folder, profile) as game:
             expect_load_lines(game, ["save file loaded", "Ok!", "save file version: 0.1"])
+            check(any(line.startswith("INFO: GAME: The working directory holds the game's files")
+                      for line in game.lines()), "no line saying the working folder was kept")
             game.quit()
     finally:
         shutil.rmtree(profile, ignore_errors=True)
@@ -124,7 +140,8 @@ def main():
     except Failure as failure:
         print("FAILED:", failure)
         return 1
-    print("passed: under Wine, key C saved and the next run loaded the save")
+    print("passed: under Wine, started from another folder the game found its files, walked and saved, "
+          "and the next run loaded the save")
     return 0
 
 

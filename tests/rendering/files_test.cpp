@@ -69,6 +69,30 @@ TEST_F(Files, LoadFileTextMissingOrEmptyGivesNullWithWarning) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "WARNING: FILEIO: File name provided is not valid\n");
 }
 
+// The lines and results measured on the real library: the path is logged as it was given.
+TEST_F(Files, ChangeDirectoryAndTheProgramsFolder) {
+    fs::path before = fs::current_path();
+    std::string folder = path("");
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(ChangeDirectory(folder.c_str()));
+    EXPECT_FALSE(ChangeDirectory("missing"));
+    EXPECT_FALSE(ChangeDirectory(""));
+    EXPECT_FALSE(ChangeDirectory(nullptr));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "INFO: SYSTEM: Working Directory: " + folder + "\n"
+              "WARNING: SYSTEM: Failed to change to directory: missing\n"
+              "WARNING: SYSTEM: Failed to change to directory: \n"
+              "WARNING: SYSTEM: Failed to change to directory: (null)\n");
+    EXPECT_TRUE(fs::equivalent(GetWorkingDirectory(), root));
+    fs::current_path(before);
+
+    std::string program = GetApplicationDirectory();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program.back(), static_cast<char>(fs::path::preferred_separator));
+    EXPECT_TRUE(DirectoryExists(program.c_str()));
+    EXPECT_FALSE(fs::equivalent(program, root));
+}
+
 TEST_F(Files, SaveAndLoadTextKeepBytes) {
     std::string file = path("save.txt");
     testing::internal::CaptureStdout();
