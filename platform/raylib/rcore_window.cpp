@@ -66,7 +66,7 @@ bool create_window_and_context(int width, int height, const char* title) {
 }
 
 void log_display_info() {
-    TraceLog(LOG_INFO, "DISPLAY: Device initialized successfully");
+    TraceLog(LOG_INFO, "DISPLAY: Device initialized successfully ");  // the library's own trailing blank
     SDL_DisplayMode mode;
     if (SDL_GetCurrentDisplayMode(0, &mode) == 0)
         TraceLog(LOG_INFO, "    > Display size: %i x %i", mode.w, mode.h);
