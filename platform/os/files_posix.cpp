@@ -151,7 +151,56 @@ Os_Opened_File os_open_regular_file(const char* path) {
     return {file, 0, nullptr, int64_t(info.st_size)};
 }
 
+namespace {
+
+struct Foreign_Link {
+    std::string path;  // empty when every link on the way may be followed
+    uid_t owner;
+};
+
+// The first link another user owns on the way to `path`: in its folders, in its last name, or
+// in what a link leads to. The kernel follows every one of them, so each must be trusted. Walks
+// the names one at a time as the kernel resolves them, up to where nothing is yet.
+Foreign_Link first_foreign_link(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> names;  // still to walk, the next one last
+    auto walk_next = [&names](const fs::path& relative) {
+        std::vector<fs::path> parts(relative.begin(), relative.end());
+        names.insert(names.end(), parts.rbegin(), parts.rend());
+    };
+    fs::path walked = "/";  // resolved so far: no link in it
+    walk_next(fs::absolute(path).relative_path());
+    for (int links = 0; !names.empty();) {
+        fs::path name = std::move(names.back());
+        names.pop_back();
+        if (name.empty() || name == ".") continue;
+        if (name == "..") {
+            walked = walked.parent_path();
+            continue;
+        }
+        fs::path next = walked / name;
+        struct stat info;
+        if (lstat(next.c_str(), &info) != 0) break;
+        if (!S_ISLNK(info.st_mode)) {
+            walked = next;
+            continue;
+        }
+        if (!owned_by_us_or_root(info)) return {next.string(), info.st_uid};
+        std::error_code error;
+        fs::path target = fs::read_symlink(next, error);
+        if (error || ++links > MOST_LINKS_FOLLOWED) break;  // os_follow_links tells what went wrong
+        if (target.is_absolute()) walked = "/";
+        walk_next(target.relative_path());
+    }
+    return {};
+}
+
+}  // namespace
+
 Os_Link_Target os_follow_links(const std::string& path) {
+    if (Foreign_Link foreign = first_foreign_link(path); !foreign.path.empty()) {
+        return {path, 0, nullptr, foreign.path, user_text(foreign.owner)};
+    }
     std::filesystem::path named(path);
     for (int links = 0; links <= MOST_LINKS_FOLLOWED; links++) {
         struct stat info;
@@ -161,7 +210,6 @@ Os_Link_Target os_follow_links(const std::string& path) {
             bool refused = links > 0 && !S_ISREG(info.st_mode);
             return {named.string(), 0, refused ? kind_of(info.st_mode) : nullptr, {}, {}};
         }
-        if (!owned_by_us_or_root(info)) return {named.string(), 0, nullptr, named.string(), user_text(info.st_uid)};
         std::error_code error;
         std::filesystem::path target = std::filesystem::read_symlink(named, error);
         if (error) return {named.string(), error.value(), nullptr, {}, {}};

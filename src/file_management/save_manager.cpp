@@ -128,15 +128,18 @@ String follow_save_links(String path, std::string* file) {
 // Temporary files whose writer died mid-save (killed, power cut) would pile up for good. A
 // running instance's stay.
 void remove_leftover_temporary_files(String folder) {
+    String path = save_file_path(folder);
+    Os_Link_Target target = os_follow_links(std::string(path.view()));
+    // Nothing is removed through another user's link, not even in the game folder the path
+    // passes through; the loader says why at the same start-up.
+    if (!target.foreign_link.empty()) return;
     remove_abandoned_temporary_files(os_path(folder.view()), std::filesystem::path(TEMPORARY_PREFIX),
                                      is_any_temporary_name);
-    std::string file;
-    String path = save_file_path(folder);
-    // Only where a save could go: never through another user's link.
-    if (follow_save_links(path, &file).count == 0 && file != path.view()) {
-        std::filesystem::path prefix = os_path(file).filename();
+    // Beside the file the save's links lead to, when they lead to one.
+    if (target.error_code == 0 && !target.not_regular && target.path != path.view()) {
+        std::filesystem::path prefix = os_path(target.path).filename();
         prefix += ".";
-        remove_abandoned_temporary_files(os_path(folder_of(file)), prefix, is_unique_temporary_name);
+        remove_abandoned_temporary_files(os_path(folder_of(target.path)), prefix, is_unique_temporary_name);
     }
 }
 

@@ -477,6 +477,25 @@ TEST_F(Saving, ALinkOfAnotherUserIsRefusedAndItsTargetUntouched) {
         }
         written_sequence = 0;
     }
+
+    // A folder on the way is followed as well: another user's game folder aimed at root's own.
+    write_text(elsewhere / "quol.sav", "root's own words");
+    write_text(elsewhere / "quol.sav.4242.tmp", "{");
+    const std::string before = snapshot(elsewhere);
+    const fs::path linked_folder = folder / "Saved Games";
+    fs::create_directory_symlink(elsewhere, linked_folder);
+    ASSERT_EQ(lchown(linked_folder.c_str(), other_user, other_user), 0);
+    free_string(&game_dir);
+    game_dir = copy_string(linked_folder.string());
+    const std::string refused = "the link \"" + linked_folder.string() + "\" is owned by " + owner_text(other_user) +
+                                ", not by the user the game runs as or by root";
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(load_and_capture(), "failed to load save file: " + refused + "\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("root's own"), std::string::npos);
+    init_save_system();
+    shutdown_save_system();
+    EXPECT_EQ(save_and_capture(1, 5, game_dir), "Save failed in background thread 7: could not save: " + refused + "\n");
+    EXPECT_EQ(snapshot(elsewhere), before);
 }
 
 // Beside a linked save's file, only this game's own unique names are leftovers: earlier
