@@ -44,15 +44,17 @@ class Profile_Game(Game):
 
 
 class Installed_Game(Profile_Game):
-    """The game laid out in `folder` by `cmake --install`, started by its full path from an empty
-    working folder, as a launcher with no start folder starts it."""
+    """The game laid out in `folder` by `cmake --install`, started by its full path from a working
+    folder that holds only `others` (other programs' files), as a launcher with no start folder
+    starts it."""
 
-    def __init__(self, folder, profile):
+    def __init__(self, folder, profile, others=()):
         super().__init__(os.path.join(folder, "quol"), None, profile)
         self.folder = folder
+        self.others = list(others)
 
     def files(self):
-        return []
+        return self.others
 
     def game_folder(self):
         return self.folder
@@ -131,7 +133,12 @@ def test_the_installed_game_started_elsewhere_finds_its_files_and_saves(quol, so
         check(install.returncode == 0, f"cmake --install failed: {install.stdout}{install.stderr}")
         profile = os.path.join(outside, "profile")
         os.mkdir(profile)
-        with Installed_Game(folder, profile) as game:
+        # A project folder with an `assets` folder of its own holds none of the game's files.
+        others = os.path.join(outside, "assets")
+        os.mkdir(others)
+        with open(os.path.join(others, "notes.txt"), "w") as f:
+            f.write("not the game's\n")
+        with Installed_Game(folder, profile, others=[others]) as game:
             enter_game(game)
             time.sleep(0.3)
             game.key("d", hold=0.6)  # walks only when the config's speeds were read
