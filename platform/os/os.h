@@ -85,8 +85,8 @@ struct Os_Link_Target {
     std::string path;           // `path` itself when it is no link (or does not exist yet)
     int error_code;             // ENOENT when the last link leads nowhere, ELOOP, ...; 0 otherwise
     const char* not_regular;    // what a link leads to instead of a regular file ("a folder", ...)
-    std::string foreign_link;   // the first link in the chain owned by neither this process's
-                                // user nor root, not followed; empty when there is none
+    std::string foreign_link;   // the first link on the way owned by neither this process's user
+                                // nor root (in a folder of `path` too), not followed; empty if none
     std::string foreign_owner;  // its owner: "name (uid N)", or "uid N" when the user has no name
 };
 Os_Link_Target os_follow_links(const std::string& path);

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <string>
 
 Core_Window core_window;
@@ -149,10 +148,7 @@ void InitWindow(int width, int height, const char* title) {
     core_window.ready = true;
 
     load_default_font();
-    std::error_code error;
-    // UTF-8, as the game's paths are: the narrow form would throw for a name the code page lacks.
-    std::u8string directory = std::filesystem::current_path(error).u8string();
-    TraceLog(LOG_INFO, "SYSTEM: Working Directory: %s", reinterpret_cast<const char*>(directory.c_str()));
+    TraceLog(LOG_INFO, "SYSTEM: Working Directory: %s", GetWorkingDirectory());
     random_seed(static_cast<uint64_t>(std::time(nullptr)));
 
     core_timing = Core_Timing{GetTime(), 0.0, 0.0, 0.0, core_timing.target};
