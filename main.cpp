@@ -169,6 +169,7 @@ int game_main() {
 
 #ifndef QUOL_NO_PROCESS_ENTRY
 int main() {
+    os_attach_parent_console();  // before any line is written
     init_thread_context(0, MAIN_TEMPORARY_STORAGE);
     return game_main();
 }

@@ -51,6 +51,14 @@ Os_Calendar_Time os_local_time();
 void os_sleep_milliseconds(int64_t milliseconds);
 void os_sleep_seconds(double seconds);
 
+// On Windows, where the game is a GUI program and so gets no console of its own: when standard
+// output or standard error is neither a file, a pipe nor a character device (a console, NUL),
+// attaches to the console of the program that started the game (a command prompt) and writes
+// each such stream there, in UTF-8 until the game exits. Redirected streams stay as they are;
+// without such a console (started from Explorer) nothing changes and that output goes nowhere.
+// Nothing on other systems. Called first thing in main, before anything is written.
+void os_attach_parent_console();
+
 // The process's arguments as it received them, program path first, in UTF-8.
 std::vector<std::string> os_command_line();
 
