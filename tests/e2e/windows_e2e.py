@@ -5,10 +5,12 @@ Runs GAME_FOLDER/quol.exe from a copy of the whole folder, as a player would cop
 display of its own with a fresh profile folder: the first run, started by its full path from
 another folder, walks and saves on key C; the second, started in the game folder, loads that
 save. WINEPREFIX names a prefix made with `wineboot --init`; the caller's prefix server, if any,
-is ended, since one started without a display would give the game no window."""
+is ended, since one started without a display would give the game no window. First of all,
+quol.exe must be a GUI program, so that a player who starts it gets no console window."""
 import json
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -93,6 +95,18 @@ class Wine_Game(Game):
         check(status == 0, f"the close request ended the game with status {status}")
 
 
+def test_the_game_is_a_gui_program(folder):
+    exe = os.path.join(folder, "quol.exe")
+    with open(exe, "rb") as f:
+        data = f.read()
+    signature = struct.unpack_from("<I", data, 0x3C)[0]  # e_lfanew
+    check(data[:2] == b"MZ" and data[signature:signature + 4] == b"PE\0\0", f"{exe} is not a PE file")
+    # The optional header follows the signature and the 20-byte file header; its Subsystem field
+    # is at 68 in the 32-bit and the 64-bit form alike.
+    subsystem = struct.unpack_from("<H", data, signature + 4 + 20 + 68)[0]
+    check(subsystem == 2, f"quol.exe's subsystem is {subsystem}, not 2 (GUI): it opens a console window")
+
+
 def test_key_c_saves_and_the_next_run_loads(folder):
     profile = tempfile.mkdtemp(prefix="quol-wine-profile-")
     try:
@@ -135,13 +149,15 @@ def main():
         return 2
     os.environ.setdefault("WINEDEBUG", "-all")
     os.environ.setdefault("WINEDLLOVERRIDES", "winedbg.exe=d")  # a crash ends the run, not a debugger
+    folder = os.path.abspath(sys.argv[1])
     try:
-        test_key_c_saves_and_the_next_run_loads(os.path.abspath(sys.argv[1]))
+        test_the_game_is_a_gui_program(folder)
+        test_key_c_saves_and_the_next_run_loads(folder)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
-    print("passed: under Wine, started from another folder the game found its files, walked and saved, "
-          "and the next run loaded the save")
+    print("passed: quol.exe is a GUI program; under Wine, started from another folder the game found its files, "
+          "walked and saved, and the next run loaded the save")
     return 0
 
 
