@@ -59,6 +59,10 @@ void os_sleep_seconds(double seconds);
 // Nothing on other systems. Called first thing in main, before anything is written.
 void os_attach_parent_console();
 
+// An error message in a box with an OK button, brought to the front; returns once the player
+// closes it. Windows only: elsewhere, or where no box can be seen, it returns at once.
+void os_show_error_message(std::string_view title, std::string_view text);
+
 // The process's arguments as it received them, program path first, in UTF-8.
 std::vector<std::string> os_command_line();
 
