@@ -20,6 +20,7 @@
 #include "steam/steam_manager.h"
 #include "textures.h"
 #include "vellmarch.h"
+#include "window_opening.h"
 
 Os_Femtoseconds last_frame_time = 0;
 bool seed_made = false;
@@ -81,7 +82,10 @@ void awake() {
     load_config();
     SetTargetFPS(60);
     SetConfigFlags(FLAG_MSAA_4X_HINT);
+    begin_window_watch();
     InitWindow(1600, 900, "quol");
+    end_window_watch();
+    if (!IsWindowReady()) exit_without_window();  // before anything else loads
     InitAudioDevice();
     Image icon = LoadImage("icon.png");
     ImageFormat(&icon, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8);

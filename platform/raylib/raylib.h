@@ -356,6 +356,9 @@ typedef enum {
     BLEND_CUSTOM_SEPARATE
 } BlendMode;
 
+// Logging: a callback takes every trace line at or above the threshold in place of the output
+typedef void (*TraceLogCallback)(int logLevel, const char *text, va_list args);
+
 #if defined(__cplusplus)
 extern "C" {
 #endif
@@ -364,6 +367,7 @@ extern "C" {
 RLAPI void InitWindow(int width, int height, const char *title);
 RLAPI void CloseWindow(void);
 RLAPI bool WindowShouldClose(void);
+RLAPI bool IsWindowReady(void);
 RLAPI void SetWindowIcon(Image image);
 RLAPI int GetScreenWidth(void);
 RLAPI int GetScreenHeight(void);
@@ -374,6 +378,7 @@ RLAPI double GetTime(void);
 RLAPI int GetFPS(void);
 RLAPI void SetTraceLogLevel(int logLevel);
 RLAPI void TraceLog(int logLevel, const char *text, ...);
+RLAPI void SetTraceLogCallback(TraceLogCallback callback);
 
 // Drawing
 RLAPI void ClearBackground(Color color);

@@ -39,6 +39,51 @@ SDL_Point centred_position(int width, int height) {
     return {area.x + (area.w - width) / 2, area.y + (area.h - height) / 2};
 }
 
+// GLFW's error codes, which the real library's failure lines carry.
+constexpr int GLFW_API_UNAVAILABLE = 65543;
+constexpr int GLFW_PLATFORM_UNAVAILABLE = 65550;
+
+// SDL falls back to its offscreen or dummy driver when no display can be opened: the game would
+// then run unseen until killed. Only drivers that show a window are tried, unless
+// SDL_VIDEODRIVER names another (the environment variable overrides this hint).
+void choose_display_drivers() {
+    std::string drivers;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        std::string name = SDL_GetVideoDriver(i);
+        if (name == "offscreen" || name == "dummy" || name == "evdev") continue;
+        drivers += (drivers.empty() ? "" : ",") + name;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
+// Why no display opened, in the words of the real library's X11 back-end where X11 is meant.
+std::string display_failure() {
+#if defined(_WIN32)
+    return SDL_GetError();
+#else
+    const char* display = SDL_getenv("DISPLAY");
+    if (!display) return "X11: The DISPLAY environment variable is missing";
+    return std::string("X11: Failed to open display ") + display;
+#endif
+}
+
+// The version of a context with no version asked for, from a hidden window; nothing when the
+// driver gives none at all.
+void log_offered_gl_version() {
+    SDL_GL_ResetAttributes();
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!probe) return;
+    if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
+        auto get_string = reinterpret_cast<PFNGLGETSTRINGPROC>(SDL_GL_GetProcAddress("glGetString"));
+        const GLubyte* version = get_string ? get_string(GL_VERSION) : nullptr;
+        if (version)
+            TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is not available: the driver offers OpenGL %s",
+                     reinterpret_cast<const char*>(version));
+        SDL_GL_DeleteContext(context);
+    }
+    SDL_DestroyWindow(probe);
+}
+
 // Creates window and context; a display that cannot give 4x MSAA gets none, silently.
 bool create_window_and_context(int width, int height, const char* title) {
     Uint32 window_flags = SDL_WINDOW_OPENGL;
@@ -60,7 +105,10 @@ bool create_window_and_context(int width, int height, const char* title) {
         if (!multisample) break;
         multisample = false;
     }
-    TraceLog(LOG_WARNING, "GLFW: Failed to initialize Window: %s", SDL_GetError());
+    // The real library's two lines, then what the driver offers instead, which says why.
+    TraceLog(LOG_WARNING, "GLFW: Error: %i Description: %s", GLFW_API_UNAVAILABLE, SDL_GetError());
+    log_offered_gl_version();
+    TraceLog(LOG_WARNING, "GLFW: Failed to initialize Window");
     return false;
 }
 
@@ -114,8 +162,10 @@ void InitWindow(int width, int height, const char* title) {
     // that a scaled screen neither stretches nor blurs the window; the manifest of quol.exe
     // declares the same. Windows sizes stay in pixels: SDL's DPI scaling stays off.
     SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+    choose_display_drivers();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        TraceLog(LOG_WARNING, "GLFW: Failed to initialize GLFW: %s", SDL_GetError());
+        TraceLog(LOG_WARNING, "GLFW: Error: %i Description: %s", GLFW_PLATFORM_UNAVAILABLE, display_failure().c_str());
+        TraceLog(LOG_WARNING, "GLFW: Failed to initialize GLFW");
         TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
         return;
     }
@@ -166,6 +216,7 @@ void CloseWindow(void) {
 }
 
 bool window_ready() { return core_window.ready; }
+bool IsWindowReady(void) { return core_window.ready; }
 
 bool WindowShouldClose(void) { return core_window.ready ? core_window.should_close : true; }
 

@@ -8,6 +8,7 @@
 namespace {
 
 int log_threshold = LOG_INFO;
+TraceLogCallback log_callback = nullptr;
 
 const char* level_prefix(int level) {
     switch (level) {
@@ -25,8 +26,18 @@ const char* level_prefix(int level) {
 
 void SetTraceLogLevel(int logLevel) { log_threshold = logLevel; }
 
+// Null gives the lines back to standard output.
+void SetTraceLogCallback(TraceLogCallback callback) { log_callback = callback; }
+
 void TraceLog(int logLevel, const char* text, ...) {
     if (logLevel < log_threshold || !text) return;
+    if (log_callback) {  // in place of the output
+        va_list args;
+        va_start(args, text);
+        log_callback(logLevel, text, args);
+        va_end(args);
+        return;
+    }
 
     // The library builds prefix + format text + newline in a 256-byte line, keeping at most
     // 244 characters of the format text.

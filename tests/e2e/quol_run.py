@@ -171,9 +171,21 @@ class Game:
         return {key: int(value) for key, value in (line.split("=") for line in text.split())
                 if key in ("X", "Y", "WIDTH", "HEIGHT")}
 
+    def settled_geometry(self, timeout=5.0):
+        """The placement once two readings 0.3 s apart agree: a window may be shown first where
+        the system puts it and only then be moved to the centre (raylib under Wine does)."""
+        limit = time.monotonic() + timeout
+        placed = self.geometry()
+        while True:
+            time.sleep(0.3)
+            now = self.geometry()
+            if now == placed or time.monotonic() > limit:
+                return now
+            placed = now
+
     def _find_origin(self):
         if self.screen_size:
-            placed = self.geometry()
+            placed = self.settled_geometry()
             self.origin = (placed["X"], placed["Y"])
 
     def _connect_display(self):

@@ -10,7 +10,9 @@ clamps the window to the screen (under Wine the real library's framed window wou
 screens of the two runs are compared pixel for pixel with the debug overlay's numbers and graph
 and the clock masked; where they differ both screens and a difference image are written into
 OUT_DIR. Window placement, exit status and the trace lines of both runs are reported as well;
-the window's placement and size and the exit status must match too."""
+the window's placement and size and the exit status must match too. Then raylib's build is started
+where its window cannot open (no display, OpenGL only up to 2.1): it must end with status 1 and
+say why, under Wine in a message box too."""
 import os
 import re
 import shutil
@@ -19,8 +21,9 @@ import tempfile
 import time
 
 from game_e2e import PLAY, is_main_menu, is_paused, is_running_game
+from no_window_e2e import check_no_display, check_no_opengl_3_3
 from quol_run import HEIGHT, WIDTH, Failure, Game
-from windows_e2e import Wine_Game
+from windows_e2e import Wine_Game, check_message_box_without_opengl_3_3
 
 SCREEN = "1920x1080x24"
 # Window areas that follow the frame times or the clock, with room for the pause menu's blur.
@@ -82,12 +85,13 @@ def play_through(game):
 
 def run(make_game):
     with make_game() as game:
-        placed = game.geometry()
+        placed = game.settled_geometry()
         screens, status = play_through(game)
         time.sleep(0.3)  # the reader takes the last lines
-        # Each run has a scratch folder of its own.
-        windows_workdir = "Z:" + game.workdir.replace("/", "\\")
-        lines = [line.replace(game.workdir, "<folder>").replace(windows_workdir, "<folder>") for line in game.lines()]
+        # Each run has a scratch folder of its own; the game names it without a closing separator.
+        workdir = os.path.normpath(game.workdir)
+        windows_workdir = "Z:" + workdir.replace("/", "\\")
+        lines = [line.replace(windows_workdir, "<folder>").replace(workdir, "<folder>") for line in game.lines()]
         return {"placement": placed, "screens": screens, "status": status, "lines": lines}
 
 
@@ -178,14 +182,29 @@ def windows(own_folder, real_folder):
         shutil.rmtree(profile, ignore_errors=True)
 
 
+def failed_starts_linux(real_quol, source_dir):
+    """raylib 6.0's build where its window cannot open: status 1 and the reason, no crash."""
+    real_quol, source_dir = os.path.abspath(real_quol), os.path.abspath(source_dir)
+    check_no_display(real_quol, source_dir)
+    said = check_no_opengl_3_3(real_quol, source_dir, r": OpenGL 3\.3 is not available \(.+\)")
+    print(f"   without a display and without OpenGL 3.3 raylib's build ended with status 1: {said}")
+
+
+def failed_starts_windows(real_folder):
+    said = check_message_box_without_opengl_3_3(os.path.abspath(real_folder), r": OpenGL 3\.3 is not available \(.+\)")
+    print(f"   without OpenGL 3.3 raylib's build showed its message box and ended with status 1: {said}")
+
+
 def main():
     args = sys.argv[1:]
     if args[:1] == ["linux"] and len(args) == 5:
         system, out_dir = "Linux", args[4]
         start = lambda: linux(args[1], args[2], args[3])  # noqa: E731
+        failed_starts, start_args = failed_starts_linux, (args[2], args[3])
     elif args[:1] == ["windows"] and len(args) == 4 and os.environ.get("WINEPREFIX"):
         system, out_dir = "Windows", args[3]
         start = lambda: windows(args[1], args[2])  # noqa: E731
+        failed_starts, start_args = failed_starts_windows, (args[2],)
     else:
         print(__doc__)
         return 2
@@ -197,11 +216,15 @@ def main():
         print(f"FAILED ({system}):", failure)
         return 1
     failures = compare(system, own, real, out_dir)
+    try:
+        failed_starts(*start_args)
+    except Failure as failure:
+        failures.append(f"raylib's build, started without a window: {failure}")
     for failure in failures:
         print(f"FAILED ({system}):", failure)
     if not failures:
         print(f"passed ({system}, {time.monotonic() - began:.0f} s): our layer and raylib 6.0 drew the main menu, "
-              "the game scene and the pause menu alike")
+              "the game scene and the pause menu alike, and raylib's build said why its window could not open")
     return 1 if failures else 0
 
 

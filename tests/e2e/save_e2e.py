@@ -154,6 +154,17 @@ def test_the_installed_game_started_elsewhere_finds_its_files_and_saves(quol, so
         with open(save_path(profile), "rb") as f:
             x = json.loads(f.read())["state"]["player"]["position"]["x"]
         check(x > 50, f"the player stood still (x {x}): the config was not read")
+
+        # Without a prefix it still gets a folder of its own (DESTDIR stages it in ours).
+        staged = os.path.join(outside, "staged")
+        install = subprocess.run([os.environ.get("QUOL_CMAKE", "cmake"), "--install", os.path.dirname(quol)],
+                                 env=dict(os.environ, DESTDIR=staged), capture_output=True, text=True, timeout=60)
+        check(install.returncode == 0, f"cmake --install without a prefix failed: {install.stdout}{install.stderr}")
+        own = os.path.join(staged, "opt", "quol")
+        check(os.listdir(staged) == ["opt"] and os.listdir(os.path.dirname(own)) == ["quol"],
+              f"without a prefix the game did not land in /opt/quol alone: {os.listdir(staged)}")
+        check(all(os.path.exists(os.path.join(own, name)) for name in ["quol", "data", "assets", "logs"]),
+              f"/opt/quol lacks the game's files: {sorted(os.listdir(own))}")
     finally:
         shutil.rmtree(outside, ignore_errors=True)
 

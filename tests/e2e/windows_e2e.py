@@ -6,9 +6,12 @@ display of its own with a fresh profile folder: the first run, started by its fu
 another folder, walks and saves on key C; the second, started in the game folder, loads that
 save. WINEPREFIX names a prefix made with `wineboot --init`; the caller's prefix server, if any,
 is ended, since one started without a display would give the game no window. First of all,
-quol.exe must be a GUI program, so that a player who starts it gets no console window."""
+quol.exe must be a GUI program, so that a player who starts it gets no console window. Last, on a
+display whose OpenGL stops at 2.1, the game must say why in a message box and end with status 1
+once it is closed."""
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -17,8 +20,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "window"))
-from harness import Window_Session  # noqa: E402
+from harness import Window_Session, start_xvfb, stop_process  # noqa: E402
 from game_e2e import check, enter_game  # noqa: E402
+from no_window_e2e import NO_WINDOW, OFFERED_2_1  # noqa: E402
 from quol_run import HEIGHT, WIDTH, Failure, Game  # noqa: E402
 from save_e2e import expect_load_lines, save_path  # noqa: E402
 
@@ -77,7 +81,7 @@ class Wine_Game(Game):
         self.session.__enter__()
         self.workdir = os.path.join(self.session.scratch, self.copy_into)
         self.window = int(self.session.wait_for_window(timeout=30))
-        placed = self.geometry()
+        placed = self.settled_geometry()
         if not self.screen_size and placed != {"X": 0, "Y": 0, "WIDTH": WIDTH, "HEIGHT": HEIGHT}:
             raise Failure(f"the window does not cover the screen: {placed}")
         self._find_origin()
@@ -143,6 +147,78 @@ def test_key_c_saves_and_the_next_run_loads(folder):
         shutil.rmtree(profile, ignore_errors=True)
 
 
+def find_message_box(display, process, timeout):
+    """The visible window titled "quol" that is not the game's own (which SDL may show for a
+    moment before its context fails); None when the game ends first."""
+    env = dict(os.environ, DISPLAY=display)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if process.poll() is not None:
+            return None
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^quol$"], env=env,
+                               capture_output=True, text=True, timeout=10).stdout.split()
+        for window in found:
+            size = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env,
+                                  capture_output=True, text=True, timeout=10).stdout
+            if "WIDTH=1600" not in size.split():
+                return window
+        time.sleep(0.2)
+    raise Failure(f"no message box within {timeout} s")
+
+
+def close_message_box(display, box, process, timeout=20):
+    """Return on the box's OK button until the game ends: a key that comes while the box is still
+    being set up is lost. Returns the exit status."""
+    env = dict(os.environ, DISPLAY=display)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        subprocess.run(["xdotool", "key", "--window", box, "Return"], env=env, capture_output=True, timeout=10)
+        try:
+            return process.wait(1.0)
+        except subprocess.TimeoutExpired:
+            pass
+    raise Failure(f"the game did not end within {timeout} s of Return on its message box")
+
+
+def check_message_box_without_opengl_3_3(folder, reason):
+    """quol.exe on a display whose OpenGL stops at 2.1 (Mesa told so): the line on standard error
+    shows in a message box as well, which holds the game until the player closes it; the game
+    then ends with status 1. Returns the line."""
+    scratch = tempfile.mkdtemp(prefix="quol-wine-no-gl-")
+    xvfb, display = start_xvfb()
+    process = None
+    try:
+        game = os.path.join(scratch, "game")
+        shutil.copytree(folder, game)
+        restart_wine_server()  # one started without a display would show no box
+        env = {key: value for key, value in os.environ.items() if key not in ("SDL_VIDEODRIVER", "WAYLAND_DISPLAY")}
+        env.update({"DISPLAY": display, "MESA_GL_VERSION_OVERRIDE": "2.1", "SDL_AUDIODRIVER": "dummy"})
+        with open(os.path.join(scratch, "out.txt"), "wb") as out, open(os.path.join(scratch, "err.txt"), "wb") as err:
+            process = subprocess.Popen([shutil.which("wine"), "quol.exe"], cwd=game, env=env, stdout=out, stderr=err,
+                                       start_new_session=True)
+            box = find_message_box(display, process, timeout=60)
+            with open(os.path.join(scratch, "err.txt"), errors="replace") as f:
+                errors = f.read()
+            check(box is not None, f"the game ended (status {process.returncode}) with no message box; "
+                                   f"its errors:\n{errors[-1500:]}")
+            time.sleep(0.5)
+            check(process.poll() is None, "the game ended while its message box was still open")
+            status = close_message_box(display, box, process)
+        with open(os.path.join(scratch, "err.txt"), errors="replace") as f:
+            errors = f.read()
+        said = [line.rstrip("\r") for line in errors.splitlines() if line.startswith(NO_WINDOW)]
+        check(status == 1, f"the game ended with status {status}, not 1; its errors:\n{errors[-1500:]}")
+        check(len(said) == 1 and re.fullmatch(reason, said[0][len(NO_WINDOW):]),
+              f"expected one line saying {reason!r}, got {said}")
+        return said[0]
+    finally:
+        if process:
+            stop_process(process)
+        stop_process(xvfb)
+        restart_wine_server()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
 def main():
     if len(sys.argv) != 2 or not os.environ.get("WINEPREFIX"):
         print("usage: WINEPREFIX=<prefix> windows_e2e.py GAME_FOLDER")
@@ -153,11 +229,12 @@ def main():
     try:
         test_the_game_is_a_gui_program(folder)
         test_key_c_saves_and_the_next_run_loads(folder)
+        check_message_box_without_opengl_3_3(folder, OFFERED_2_1)
     except Failure as failure:
         print("FAILED:", failure)
         return 1
     print("passed: quol.exe is a GUI program; under Wine, started from another folder the game found its files, "
-          "walked and saved, and the next run loaded the save")
+          "walked and saved, and the next run loaded the save; without OpenGL 3.3 a message box said why")
     return 0
 
 

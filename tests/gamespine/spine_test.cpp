@@ -5,6 +5,7 @@
 #include "frametime.h"
 #include "menu_management/main_menu.h"
 #include "scene_management/scene_manager.h"
+#include "window_opening.h"
 
 // From main.cpp.
 float get_frame_time();
@@ -131,4 +132,27 @@ TEST(FrameTimeGraph, RingOverwritesTheOldestSample) {
     EXPECT_EQ(frame_times[0], 0.5f);
     EXPECT_EQ(frame_time_index, 1);
     EXPECT_FLOAT_EQ(frame_times[1], 0.001f);  // now the oldest, drawn leftmost
+}
+
+// The warnings as each library prints them when its window does not open (measured).
+TEST(WindowFailure, TheLineSaysWhyInTheWordsOfEitherLibrary) {
+    const std::string no_window = "quol could not open its window";
+    EXPECT_EQ(window_failure_text({"GLFW: Error: 65550 Description: X11: Failed to open display :99",
+                                   "GLFW: Failed to initialize GLFW", "SYSTEM: Failed to initialize platform"}),
+              no_window + ": no display could be opened (X11: Failed to open display :99)");
+    EXPECT_EQ(window_failure_text({"GLFW: Error: 65543 Description: GLX: Failed to create context: GLXBadFBConfig",
+                                   "GLFW: Failed to initialize Window", "SYSTEM: Failed to initialize platform"}),
+              no_window + ": OpenGL 3.3 is not available (GLX: Failed to create context: GLXBadFBConfig)");
+    EXPECT_EQ(window_failure_text({"GLFW: Error: 65543 Description: WGL: Failed to create OpenGL context",
+                                   "GLFW: Failed to initialize Window"}),
+              no_window + ": OpenGL 3.3 is not available (WGL: Failed to create OpenGL context)");
+    EXPECT_EQ(window_failure_text({"GLFW: Error: 65543 Description: Could not create GL context: GLXBadFBConfig",
+                                   "GL: OpenGL 3.3 is not available: the driver offers OpenGL 2.1 Mesa 22.3.6",
+                                   "GLFW: Failed to initialize Window"}),
+              no_window + ": OpenGL 3.3 is not available; the driver offers OpenGL 2.1 Mesa 22.3.6");
+    // Wine with no display at all: no reason the game knows, so the library's own words.
+    EXPECT_EQ(window_failure_text({"GLFW: Error: 65544 Description: Win32: Failed to create helper window",
+                                   "GLFW: Failed to initialize GLFW"}),
+              no_window + " (Win32: Failed to create helper window)");
+    EXPECT_EQ(window_failure_text({}), no_window);
 }
