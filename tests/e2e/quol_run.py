@@ -184,9 +184,11 @@ class Game:
             placed = now
 
     def _find_origin(self):
+        """The settled placement; on a larger screen its corner is where the game's screens start."""
+        placed = self.settled_geometry()
         if self.screen_size:
-            placed = self.settled_geometry()
             self.origin = (placed["X"], placed["Y"])
+        return placed
 
     def _connect_display(self):
         self.x11 = xlib()

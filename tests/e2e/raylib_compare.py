@@ -85,7 +85,7 @@ def play_through(game):
 
 def run(make_game):
     with make_game() as game:
-        placed = game.settled_geometry()
+        placed = game.geometry()  # settled when the game started
         screens, status = play_through(game)
         time.sleep(0.3)  # the reader takes the last lines
         # Each run has a scratch folder of its own; the game names it without a closing separator.

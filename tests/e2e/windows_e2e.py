@@ -81,10 +81,9 @@ class Wine_Game(Game):
         self.session.__enter__()
         self.workdir = os.path.join(self.session.scratch, self.copy_into)
         self.window = int(self.session.wait_for_window(timeout=30))
-        placed = self.settled_geometry()
+        placed = self._find_origin()
         if not self.screen_size and placed != {"X": 0, "Y": 0, "WIDTH": WIDTH, "HEIGHT": HEIGHT}:
             raise Failure(f"the window does not cover the screen: {placed}")
-        self._find_origin()
         self._connect_display()
         return self
 
