@@ -224,8 +224,15 @@ TEST_F(Files, NoProfileFolderTurnsSavingOffWithOneLine) {
     game_dir = get_game_dir();
     std::string said = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(saving_enabled());
-    EXPECT_NE(said.find("saving is off"), std::string::npos);
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+    // Says which variable is missing and which is empty, not "not set" for both.
+    EXPECT_EQ(said, "Saving is off: USERPROFILE is not set and HOME is empty\n");
+
+    set_environment("USERPROFILE", "");
+    unset_environment("HOME");
+    testing::internal::CaptureStdout();
+    game_dir = get_game_dir();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Saving is off: USERPROFILE is empty and HOME is not set\n");
+    EXPECT_EQ(saving_off_text(), "Saving is off: USERPROFILE is empty and HOME is not set");
 }
 
 TEST_F(Files, LogFileNameFollowsTheLocalClock) {
