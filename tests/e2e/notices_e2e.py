@@ -20,22 +20,22 @@ UPPER_BAND = (64, 808, 1536, 842)
 BROKEN_CONFIG = "config = {\n    hero_data = { speed = 300.0 dash_speed = 1200.0; };\n};\n"
 
 
-def marked(screen, box):
-    """Pixels that differ from the clear colour."""
-    return screen.count(*box, lambda c: not near(c, GREY, 2))
+def marked(screen, box, background=GREY):
+    """Pixels that differ from the background, the clear colour unless under the pause layer."""
+    return screen.count(*box, lambda c: not near(c, background, 2))
 
 
 def is_clean(screen):
     return marked(screen, AREA) == 0
 
 
-def shows_notices(count):
+def shows_notices(count, background=GREY):
     """`count` bands of white text on dark, newest lowest, and nothing above them."""
     def test(screen):
         bands = [LOWEST_BAND, UPPER_BAND][:count]
         above = (AREA[0], AREA[1], AREA[2], bands[-1][1] - 4)
-        return (all(marked(screen, band) > 2000 and screen.count(*band, is_white) > 100 for band in bands)
-                and marked(screen, above) == 0)
+        return (all(marked(screen, band, background) > 2000 and screen.count(*band, is_white) > 100 for band in bands)
+                and marked(screen, above, background) == 0)
     return test
 
 

@@ -20,7 +20,7 @@ import sys
 import tempfile
 import time
 
-from game_e2e import PLAY, is_main_menu, is_paused, is_running_game
+from game_e2e import PAUSED_GREY, PLAY, is_main_menu, is_paused, is_running_game
 from no_window_e2e import check_no_display, check_no_opengl_3_3
 from notices_e2e import shows_notices
 from quol_run import HEIGHT, WIDTH, Failure, Game
@@ -86,7 +86,7 @@ def play_through(game, profile):
         f.write("{}")
     os.chmod(save_path(profile), 0o444)
     game.key("c")
-    game.wait_for("the failed save's notice", shows_notices(1), timeout=10)
+    game.wait_for("the failed save's notice", shows_notices(1, PAUSED_GREY), timeout=10)
     screens["pause menu with a notice"] = settled(game, "pause menu with a notice")
     game.request_close()
     status = game.wait_exit(timeout=20)
