@@ -217,9 +217,17 @@ TEST_F(Files, GameFolderUnderTheProfileFolder) {
     EXPECT_EQ(game_dir_text(), "/home/ann/Saved Games/quol");
 }
 
+#if defined(_WIN32)
+// The C runtime removes a variable given an empty value; the system keeps it, empty.
+extern "C" __declspec(dllimport) int __stdcall SetEnvironmentVariableA(const char* name, const char* value);
+void set_empty_environment(const char* name) { SetEnvironmentVariableA(name, ""); }
+#else
+void set_empty_environment(const char* name) { set_environment(name, ""); }
+#endif
+
 TEST_F(Files, NoProfileFolderTurnsSavingOffWithOneLine) {
     unset_environment("USERPROFILE");
-    set_environment("HOME", "");
+    set_empty_environment("HOME");
     testing::internal::CaptureStdout();
     game_dir = get_game_dir();
     std::string said = testing::internal::GetCapturedStdout();
@@ -227,8 +235,8 @@ TEST_F(Files, NoProfileFolderTurnsSavingOffWithOneLine) {
     // Says which variable is missing and which is empty, not "not set" for both.
     EXPECT_EQ(said, "Saving is off: USERPROFILE is not set and HOME is empty\n");
 
-    set_environment("USERPROFILE", "");
     unset_environment("HOME");
+    set_empty_environment("USERPROFILE");
     testing::internal::CaptureStdout();
     game_dir = get_game_dir();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Saving is off: USERPROFILE is empty and HOME is not set\n");
