@@ -19,6 +19,7 @@
 #include "seed.h"
 #include "steam/steam_manager.h"
 #include "textures.h"
+#include "ui_management/notices.h"
 #include "vellmarch.h"
 #include "window_opening.h"
 
@@ -118,6 +119,7 @@ int game_main() {
         reset_temporary_storage();
         BeginDrawing();
         ClearBackground(CLEAR_COLOUR);
+        Scene frame_scene = current_scene;
         switch (current_scene) {
             case SPLASH:
                 if (skip_splash) {
@@ -155,6 +157,8 @@ int game_main() {
             default:
                 break;
         }
+        // Last, over every layer; what start-up posted waits until the splash screens are gone.
+        if (frame_scene == MAIN_MENU || frame_scene == GAME) draw_notices();
 #ifdef QUOL_FRAME_PROBE
         frame_probe_before_present();
 #endif

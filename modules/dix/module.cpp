@@ -49,6 +49,9 @@
 
 namespace {
 
+// The last report of this thread's read, in its temporary storage.
+thread_local String last_report;
+
 // The lexer peeks a byte or two past a token, hands numbers to strtol/strtod and runs a string
 // literal on to its closing quote, all without looking at the end of the text. It therefore
 // reads a private copy followed by these bytes: two quotes end any open string (one may be
@@ -122,6 +125,13 @@ Dix_Value parse_reference_or_bool(String path, stb_lexer* lexer) {
 
 }  // namespace
 
+void print_dix_report(String place, String message) {
+    print("%\n%\n", place, message);
+    std::string_view line = message.view();
+    while (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    last_report = tprint("%: %", place, line);
+}
+
 bool expect_tokens(String path, stb_lexer* lexer, int64_t expected) {
     read_token(lexer);
     if (lexer->token == expected) return true;
@@ -191,17 +201,23 @@ Dix_Read parse_dix_text(String path, String text) {
     lexer.where_firstchar = bounded.get();
 
     Table* root = make_table();
-    if (!parse_object_body(path, &lexer, root)) return {};
-    return {make_any(root), true};
+    last_report = {};
+    if (!parse_object_body(path, &lexer, root)) return {{}, false, last_report};
+    return {make_any(root), true, {}};
 }
 
 Dix_Read load_dix_from_file(String path) {
+    Capture_First_Error read_error;
     File_Contents file = read_entire_file(path);
-    if (!file.ok) return {};
+    read_error.stop();
+    if (!file.ok) {
+        String why = read_error.first_error.empty() ? tprint("% could not be read", path) : tprint("%", read_error.first_error);
+        return {{}, false, why};
+    }
     if (starts_as_utf16(file.text)) {
         print("%: ERROR: %\n", path, UTF16_TEXT_REFUSED);
         free_string(&file.text);
-        return {};
+        return {{}, false, tprint("%: ERROR: %", path, UTF16_TEXT_REFUSED)};
     }
     Dix_Read read = parse_dix_text(path, without_utf8_mark(file.text));
     free_string(&file.text);

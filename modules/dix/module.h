@@ -50,6 +50,9 @@ constexpr int64_t DIX_MAX_LOOKUP_DEPTH = 100;
 struct Dix_Read {
     Any root;  // the empty Any on failure
     bool success = false;
+    // On failure, what the reader reported, on one line ("path:line:column: message"); in the
+    // calling thread's temporary storage.
+    String error;
 };
 
 // Reads and parses one file. Syntax errors are printed on standard output as
@@ -67,13 +70,14 @@ struct Dix_Value {
 Dix_Value parse_value(String path, stb_lexer* lexer, int64_t depth = 0);
 bool expect_tokens(String path, stb_lexer* lexer, int64_t expected);
 
+// Prints a report and keeps it for the Dix_Read of the read that fails by it.
+void print_dix_report(String place, String message);
+
 template <typename... Args>
 void report_error(String path, stb_lexer* lexer, std::string_view format, const Args&... args) {
     stb_lex_location location{1, 0};
     if (lexer->where_firstchar) stb_c_lexer_get_location(lexer, lexer->where_firstchar, &location);
-    print("%:%:%\n", path, location.line_number, location.line_offset);
-    print(format, args...);
-    print("\n");
+    print_dix_report(tprint("%:%:%", path, location.line_number, location.line_offset), tprint(format, args...));
 }
 
 enum Dix_Lookup_Code : int64_t {

@@ -56,3 +56,28 @@ void log_message(std::string_view message, Log_Flags flags) {
         runtime_logger(message, flags, nullptr);
     }
 }
+
+static void capturing_logger(std::string_view message, Log_Flags flags, void* logger_data) {
+    auto* capture = static_cast<Capture_First_Error*>(logger_data);
+    if ((flags & LOG_FLAG_ERROR) && capture->first_error.empty()) {
+        capture->first_error = message;
+        while (!capture->first_error.empty() && capture->first_error.back() == '\n') capture->first_error.pop_back();
+    }
+    if (capture->saved_logger) {
+        capture->saved_logger(message, flags, capture->saved_logger_data);
+    } else {
+        runtime_logger(message, flags, nullptr);
+    }
+}
+
+Capture_First_Error::Capture_First_Error() : saved_logger(context.logger), saved_logger_data(context.logger_data) {
+    context.logger = capturing_logger;
+    context.logger_data = this;
+}
+
+void Capture_First_Error::stop() {
+    if (!capturing) return;
+    capturing = false;
+    context.logger = saved_logger;
+    context.logger_data = saved_logger_data;
+}

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <memory_resource>
+#include <string>
 #include <string_view>
 
 // Prefixed LOG_FLAG_: raylib.h declares LOG_NONE, LOG_WARNING and LOG_ERROR in the same scope.
@@ -65,3 +66,18 @@ struct Push_Allocator {
 // standard output. Verbose-only messages are dropped at the normal log level.
 void log_message(std::string_view message, Log_Flags flags = LOG_FLAG_NONE);
 void runtime_logger(std::string_view message, Log_Flags flags, void* logger_data);
+
+// Until stop() or the end of the scope, every message of this thread still goes to the logger it
+// had, and the first error among them is kept: what a reader reported, for showing elsewhere.
+struct Capture_First_Error {
+    Capture_First_Error();
+    ~Capture_First_Error() { stop(); }
+    Capture_First_Error(const Capture_First_Error&) = delete;
+    Capture_First_Error& operator=(const Capture_First_Error&) = delete;
+    void stop();
+
+    Logger saved_logger;
+    void* saved_logger_data;
+    bool capturing = true;
+    std::string first_error;
+};

@@ -14,6 +14,9 @@
 // set and not empty, otherwise the empty string. The value is returned as the system gives it
 // (backslashes on Windows are kept).
 std::string os_profile_folder();
+// Why os_profile_folder gives none, as "USERPROFILE and HOME are not set" or "USERPROFILE is
+// empty and HOME is not set"; empty when it gives one.
+std::string os_no_profile_folder_reason();
 
 // The identifier of the running process.
 uint32_t os_process_id();

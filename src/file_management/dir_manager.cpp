@@ -3,15 +3,20 @@
 #include "os.h"
 
 String game_dir;
+String saving_off_reason;
 
 String get_game_dir() {
     std::string profile = os_profile_folder();
     if (profile.empty()) {
         // Without a profile folder the save path would land in the root folder.
-        log_message("No user profile folder (USERPROFILE or HOME is not set): saving is off.", LOG_FLAG_WARNING);
+        free_string(&saving_off_reason);
+        saving_off_reason = copy_string(os_no_profile_folder_reason());
+        log_message(saving_off_text(), LOG_FLAG_WARNING);
         return {};
     }
     return sprint("%/Saved Games/%", profile, "quol");
 }
 
 bool saving_enabled() { return !game_dir.empty(); }
+
+String saving_off_text() { return tprint("Saving is off: %", saving_off_reason); }

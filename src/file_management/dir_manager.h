@@ -5,9 +5,14 @@
 
 // Empty when the system gives no profile folder: saving is then off.
 extern String game_dir;
+// Why get_game_dir gave no folder, as "USERPROFILE and HOME are not set".
+extern String saving_off_reason;
 
 // The game folder path under the profile folder (USERPROFILE when set and not empty, else
-// HOME), or empty when neither gives one; that is then reported once. Creates nothing.
+// HOME), or empty when neither gives one; that is then reported once, with saving_off_text.
+// Creates nothing.
 String get_game_dir();
 // False while game_dir is empty: nothing may then be read from or written to the root folder.
 bool saving_enabled();
+// "Saving is off: " and the reason, in temporary storage.
+String saving_off_text();

@@ -18,12 +18,12 @@
 #include "sha256_variant.h"
 #include "time_management/day_night_cycle.h"
 #include "ui_management/draw_ui.h"
+#include "ui_management/notices.h"
 
 Thread_Group save_group;
 std::mutex save_file_lock;
 int64_t last_queued_sequence = 0;
 int64_t written_sequence = 0;
-bool saving_off_reported = false;
 
 namespace {
 
@@ -287,9 +287,9 @@ void init_save_system() {
 
 void queue_save(bool is_night, int64_t hours, int64_t minutes, int64_t day_counter, String month) {
     if (!saving_enabled()) {
-        // Without a game folder the save would land in the root folder.
-        if (!saving_off_reported) print("Saving is off: there is no game folder to save into.\n");
-        saving_off_reported = true;
+        // Without a game folder the save would land in the root folder. Start-up has said why on
+        // standard output; the player is told at every press.
+        post_notice(&notices, saving_off_text());
         return;
     }
     std::lock_guard lock(save_system_lock);
@@ -299,6 +299,7 @@ void queue_save(bool is_night, int64_t hours, int64_t minutes, int64_t day_count
         // exit() from another thread began the shutdown, which must end.
         if (!refused_save_reported) print("Save not taken: the save system is shutting down.\n");
         refused_save_reported = true;
+        post_notice(&notices, "Save not taken: the save system is shutting down.");
         return;
     }
 
@@ -330,6 +331,7 @@ Thread_Continue_Status save_group_proc(Thread_Group*, Thread* thread, void* work
             break;
         case Save_Outcome::FAILED:
             print("Save failed in background thread %: %\n", thread->index, failure);
+            queue_notice(&worker_notices, tprint("Save failed: %", failure));
             break;
     }
 
@@ -356,11 +358,16 @@ void load_save() {
     // Not even a parse error may quote what another user's link leads to.
     if (Os_Link_Target target = os_follow_links(std::string(path.view())); !target.foreign_link.empty()) {
         print("failed to load save file: %\n", foreign_link_text(target));
+        post_notice(&notices, tprint("Save file not loaded: %", foreign_link_text(target)));
         return;
     }
+    Capture_First_Error reader_error;
     auto [save, ok] = json_parse_file<Game_Save>(path, true, rename_by_note, SAVE_JSON_FLAGS);
+    reader_error.stop();
     if (!ok) {
         print("failed to load save file\n");
+        String why = reader_error.first_error.empty() ? String("it is empty or cut short") : String(reader_error.first_error);
+        post_notice(&notices, tprint("Save file not loaded: %", why));
         free_loaded_state(&save.state);
         return;
     }
@@ -368,11 +375,13 @@ void load_save() {
 
     if (get_state_checksum(&save.state) != save.header.checksum) {
         print("tampered save file\n");
+        post_notice(&notices, "Save file not loaded: it was changed outside the game (tampered save file)");
         free_loaded_state(&save.state);
         return;
     }
     if (String why = refused_value(save.state); why.count > 0) {
         print("save file refused: %\n", why);
+        post_notice(&notices, tprint("Save file not loaded: %", why));
         free_loaded_state(&save.state);
         return;
     }

@@ -65,7 +65,6 @@ extern Thread_Group save_group;
 extern std::mutex save_file_lock;  // held while a worker replaces the save file
 extern int64_t last_queued_sequence;  // the newest key press handed to the workers
 extern int64_t written_sequence;      // under save_file_lock: the key press whose save the file holds
-extern bool saving_off_reported;      // "Saving is off" is said once a run
 
 // The first word of the SHA-256 (with the rendering library's block rule) of the state written
 // as tab-indented JSON. Works in storage of its own, so any thread may call it at any time.

@@ -20,9 +20,11 @@ import sys
 import tempfile
 import time
 
-from game_e2e import PLAY, is_main_menu, is_paused, is_running_game
+from game_e2e import PAUSED_GREY, PLAY, is_main_menu, is_paused, is_running_game
 from no_window_e2e import check_no_display, check_no_opengl_3_3
+from notices_e2e import shows_notices
 from quol_run import HEIGHT, WIDTH, Failure, Game
+from save_e2e import save_path
 from windows_e2e import Wine_Game, check_message_box_without_opengl_3_3
 
 SCREEN = "1920x1080x24"
@@ -65,8 +67,10 @@ def settled(game, what):
         last = now
 
 
-def play_through(game):
-    """Main menu, game scene, pause menu: their settled screens, then the exit status of a close."""
+def play_through(game, profile):
+    """Main menu, game scene, pause menu, the pause menu with the notice of a save on C that failed
+    on a read-only save file: their settled screens, then the exit status of a close. The notice
+    names the save file, so both runs use the profile folder `profile`."""
     screens = {}
     game.move_mouse(*POINTER_REST)
     game.wait_for("the main menu", is_main_menu, timeout=20)
@@ -78,15 +82,21 @@ def play_through(game):
     game.key("Escape")
     game.wait_for("the pause menu", is_paused, timeout=10)
     screens["pause menu"] = settled(game, "pause menu")
+    with open(save_path(profile), "w") as f:
+        f.write("{}")
+    os.chmod(save_path(profile), 0o444)
+    game.key("c")
+    game.wait_for("the failed save's notice", shows_notices(1, PAUSED_GREY), timeout=10)
+    screens["pause menu with a notice"] = settled(game, "pause menu with a notice")
     game.request_close()
     status = game.wait_exit(timeout=20)
     return screens, status
 
 
-def run(make_game):
+def run(make_game, profile):
     with make_game() as game:
         placed = game.geometry()  # settled when the game started
-        screens, status = play_through(game)
+        screens, status = play_through(game, profile)
         time.sleep(0.3)  # the reader takes the last lines
         # Each run has a scratch folder of its own; the game names it without a closing separator.
         workdir = os.path.normpath(game.workdir)
@@ -162,11 +172,28 @@ def compare(system, own, real, out_dir):
     return failures
 
 
+class Profile_Game(Game):
+    """A run with the profile folder `profile`, made afresh."""
+
+    def __init__(self, quol, source_dir, profile):
+        super().__init__(quol, source_dir, args=["--skip-splash-screen"], timeout=90, screen=SCREEN)
+        self.profile = profile
+
+    def environment(self):
+        shutil.rmtree(self.profile, ignore_errors=True)
+        os.mkdir(self.profile)
+        self.home = self.profile
+        return {"USERPROFILE": self.profile, "HOME": self.profile, "SDL_AUDIODRIVER": "dummy"}
+
+
 def linux(own_quol, real_quol, source_dir):
-    def build(quol):
-        return lambda: Game(os.path.abspath(quol), os.path.abspath(source_dir), args=["--skip-splash-screen"],
-                            timeout=90, screen=SCREEN)
-    return run(build(own_quol)), run(build(real_quol))
+    profile = os.path.join(tempfile.mkdtemp(prefix="quol-compare-"), "profile")
+    try:
+        def build(quol):
+            return lambda: Profile_Game(os.path.abspath(quol), os.path.abspath(source_dir), profile)
+        return run(build(own_quol), profile), run(build(real_quol), profile)
+    finally:
+        shutil.rmtree(os.path.dirname(profile), ignore_errors=True)
 
 
 def windows(own_folder, real_folder):
@@ -177,7 +204,7 @@ def windows(own_folder, real_folder):
             shutil.rmtree(profile, ignore_errors=True)
             os.mkdir(profile)
             return Wine_Game(os.path.abspath(folder), profile, timeout=120, screen=SCREEN)
-        return run(lambda: build(own_folder)), run(lambda: build(real_folder))
+        return run(lambda: build(own_folder), profile), run(lambda: build(real_folder), profile)
     finally:
         shutil.rmtree(profile, ignore_errors=True)
 
@@ -224,7 +251,7 @@ def main():
         print(f"FAILED ({system}):", failure)
     if not failures:
         print(f"passed ({system}, {time.monotonic() - began:.0f} s): our layer and raylib 6.0 drew the main menu, "
-              "the game scene and the pause menu alike, and raylib's build said why its window could not open")
+              "the game scene, the pause menu and a notice over it alike, and raylib's build said why its window could not open")
     return 1 if failures else 0
 
 

@@ -217,15 +217,30 @@ TEST_F(Files, GameFolderUnderTheProfileFolder) {
     EXPECT_EQ(game_dir_text(), "/home/ann/Saved Games/quol");
 }
 
+#if defined(_WIN32)
+// The C runtime removes a variable given an empty value; the system keeps it, empty.
+extern "C" __declspec(dllimport) int __stdcall SetEnvironmentVariableA(const char* name, const char* value);
+void set_empty_environment(const char* name) { SetEnvironmentVariableA(name, ""); }
+#else
+void set_empty_environment(const char* name) { set_environment(name, ""); }
+#endif
+
 TEST_F(Files, NoProfileFolderTurnsSavingOffWithOneLine) {
     unset_environment("USERPROFILE");
-    set_environment("HOME", "");
+    set_empty_environment("HOME");
     testing::internal::CaptureStdout();
     game_dir = get_game_dir();
     std::string said = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(saving_enabled());
-    EXPECT_NE(said.find("saving is off"), std::string::npos);
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+    // Says which variable is missing and which is empty, not "not set" for both.
+    EXPECT_EQ(said, "Saving is off: USERPROFILE is not set and HOME is empty\n");
+
+    unset_environment("HOME");
+    set_empty_environment("USERPROFILE");
+    testing::internal::CaptureStdout();
+    game_dir = get_game_dir();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Saving is off: USERPROFILE is empty and HOME is not set\n");
+    EXPECT_EQ(saving_off_text(), "Saving is off: USERPROFILE is empty and HOME is not set");
 }
 
 TEST_F(Files, LogFileNameFollowsTheLocalClock) {

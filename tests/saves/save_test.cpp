@@ -149,11 +149,17 @@ TEST_F(Saving, WithoutAGameFolderSavingIsOffAndNothingIsQueued) {
     free_string(&game_dir);
     init_save_system();
     ::testing::internal::CaptureStdout();
+    saving_off_reason = copy_string("USERPROFILE and HOME are not set");
     queue_save(false, 1, 2, 3, "Winter 1");
+    advance_notices(&notices, 0.1f);
     queue_save(false, 1, 2, 3, "Winter 1");
     shutdown_save_system();
-    std::string output = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output, "Saving is off: there is no game folder to save into.\n");
+    // Start-up has said it on standard output; every press tells the player, once on screen.
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(notices.items.size(), 1u);
+    EXPECT_EQ(notices.items[0].text, "Saving is off: USERPROFILE and HOME are not set");
+    EXPECT_EQ(notices.items[0].age, 0.0f);
+    free_string(&saving_off_reason);
     EXPECT_FALSE(fs::exists("/quol.sav"));
 }
 
@@ -196,6 +202,11 @@ TEST_F(Saving, FailedWriteIsReportedAndKeepsThePreviousSave) {
     output = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(output.rfind("Save failed in background thread 7: could not create \"", 0), 0u) << output;
     EXPECT_FALSE(fs::exists(folder / "missing"));
+    // The player is told too, through the queue the main thread takes from.
+    Notice_List shown;
+    take_queued_notices(&worker_notices, &shown);
+    ASSERT_FALSE(shown.items.empty());
+    EXPECT_EQ(shown.items.back().text, "Save failed: " + output.substr(output.find(": ") + 2, output.size() - output.find(": ") - 3));
 }
 
 // Another instance's writer still has its temporary file open; everything else named like a
@@ -784,7 +795,11 @@ TEST_F(Loading, AChangedStateValueIsTamperedAndRestoresNothing) {
         EXPECT_EQ(days, 1);
         EXPECT_EQ(month_name, "Winter 1");
         EXPECT_EQ(player.position.x, 0.0f);
+        EXPECT_EQ(read_text(save_path()), text);  // left as it is
     }
+    // One notice however often it was found: the same text restarts the shown one.
+    ASSERT_EQ(notices.items.size(), 1u);
+    EXPECT_EQ(notices.items[0].text, "Save file not loaded: it was changed outside the game (tampered save file)");
 }
 
 TEST_F(Loading, AChangedVersionStillLoads) {
@@ -837,6 +852,10 @@ TEST_F(Loading, ASpecialFileAtTheSavePathFailsAtOnce) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_and_capture(), "failed to load save file\n");
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("it is a FIFO, not a regular file"), std::string::npos);
+    // The reader's first report is the reason shown, not its "Could not read file" after it.
+    ASSERT_EQ(notices.items.size(), 1u);
+    EXPECT_EQ(notices.items[0].text,
+              "Save file not loaded: Could not open file \"" + save_path().string() + "\": it is a FIFO, not a regular file");
 
     fs::remove(save_path());
     fs::create_symlink("/dev/zero", save_path());
@@ -876,6 +895,8 @@ TEST_F(Loading, EmptyOrBrokenFileFailsToLoad) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_and_capture(), "failed to load save file\n");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(notices.items.size(), 1u);
+    EXPECT_EQ(notices.items[0].text, "Save file not loaded: it is empty or cut short");
 
     write_text(save_path(), "{");
     ::testing::internal::CaptureStderr();
@@ -885,8 +906,11 @@ TEST_F(Loading, EmptyOrBrokenFileFailsToLoad) {
     write_text(save_path(), replaced(KNOWN_SAVE_TEXT, "\"Summer 2\"\n", "\"Summer 2\"\n\t\t}\n"));
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(load_and_capture(), "failed to load save file\n");
-    ::testing::internal::GetCapturedStderr();
+    std::string reader_said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(ingame_hours, 0);
+    ASSERT_FALSE(notices.items.empty());
+    EXPECT_EQ(notices.items.back().text,
+              "Save file not loaded: " + reader_said.substr(0, reader_said.find('\n')));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "file_management/dir_manager.h"
 #include "file_management/save_manager.h"
 #include "os.h"
+#include "ui_management/notices.h"
 #include "player/player.h"
 #include "time_management/day_night_cycle.h"
 #include "ui_management/draw_ui.h"
@@ -100,7 +101,7 @@ struct Save_Folder_Test : ::testing::Test {
         // The save system's own process-wide state, as at the start of a run.
         last_queued_sequence = 0;
         written_sequence = 0;
-        saving_off_reported = false;
+        notices = {};
     }
     void TearDown() override {
         free_string(&game_dir);
