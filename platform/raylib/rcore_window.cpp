@@ -57,7 +57,16 @@ void choose_display_drivers() {
 }
 
 // Why no display opened, in the words of the real library's X11 back-end where X11 is meant.
+// A driver named in SDL_VIDEODRIVER may have failed for reasons of its own: SDL's words then.
 std::string display_failure() {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+#if defined(_WIN32)
+    bool x11_meant = false;
+#else
+    bool x11_meant = !asked || !*asked || SDL_strcasecmp(asked, "x11") == 0;
+#endif
+    if (asked && *asked && !x11_meant)
+        return std::string("SDL: no video driver could be started (") + SDL_GetError() + ")";
 #if defined(_WIN32)
     return SDL_GetError();
 #else

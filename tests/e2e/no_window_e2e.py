@@ -81,6 +81,17 @@ def check_no_display(quol, source):
                       re.escape(": no display could be opened (X11: The DISPLAY environment variable is missing)"))
 
 
+def check_video_driver_that_does_not_start(quol, source):
+    """SDL_VIDEODRIVER names a driver that cannot start, on a display that works: the line gives
+    SDL's reason, not the display's."""
+    xvfb, display = start_xvfb()
+    try:
+        check_ends_saying(quol, source, {"DISPLAY": display, "SDL_VIDEODRIVER": "bogus"},
+                          re.escape(": no video driver could be started (bogus not available)"))
+    finally:
+        stop_process(xvfb)
+
+
 def check_no_opengl_3_3(quol, source, reason):
     """On a display whose OpenGL stops at 2.1 (Mesa told so)."""
     xvfb, display = start_xvfb()
@@ -96,6 +107,7 @@ OFFERED_2_1 = r": OpenGL 3\.3 is not available; the driver offers OpenGL 2\.1 .+
 
 def test_without_a_display_it_ends_at_once_and_says_why(quol, source):
     check_no_display(quol, source)
+    check_video_driver_that_does_not_start(quol, source)
 
 
 def test_without_opengl_3_3_it_ends_and_says_what_the_driver_offers(quol, source):
