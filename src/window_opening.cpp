@@ -56,6 +56,10 @@ std::string window_failure_text(const std::vector<std::string>& warnings) {
     if (const std::string* display =
             first_saying(warnings, {"Failed to open display", "DISPLAY environment variable is missing"}))
         return text + ": no display could be opened (" + std::string(description(*display)) + ")";
+    // Our layer's words when the video driver the environment asks for does not start.
+    constexpr std::string_view NO_DRIVER = "no video driver could be started";
+    if (const std::string* driver = first_saying(warnings, {NO_DRIVER}))
+        return text + ": " + driver->substr(driver->find(NO_DRIVER));
     // Our layer names the version the driver offers; GLX and WGL only say the context failed.
     constexpr std::string_view OFFER = "the driver offers OpenGL";
     if (const std::string* offer = first_saying(warnings, {OFFER}))

@@ -9,8 +9,8 @@
 void begin_window_watch();
 void end_window_watch();
 
-// One line for the player from the warnings kept: no display, or no OpenGL 3.3 (with what the
-// driver offers where the library says it), or the library's own words.
+// One line for the player from the warnings kept: no display, no video driver that starts, or no
+// OpenGL 3.3 (with what the driver offers where the library says it), or the library's own words.
 std::string window_failure_text(const std::vector<std::string>& warnings);
 
 // Says why on standard error and, where no console may show it, in a message box; then ends the

@@ -5,6 +5,7 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -57,7 +58,16 @@ void choose_display_drivers() {
 }
 
 // Why no display opened, in the words of the real library's X11 back-end where X11 is meant.
+// A driver named in SDL_VIDEODRIVER may have failed for reasons of its own: SDL's words then.
 std::string display_failure() {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+#if defined(_WIN32)
+    bool x11_meant = false;
+#else
+    bool x11_meant = !asked || !*asked || SDL_strcasecmp(asked, "x11") == 0;
+#endif
+    if (asked && *asked && !x11_meant)
+        return std::string("SDL: no video driver could be started (") + SDL_GetError() + ")";
 #if defined(_WIN32)
     return SDL_GetError();
 #else
@@ -67,47 +77,68 @@ std::string display_failure() {
 #endif
 }
 
-// The version of a context with no version asked for, from a hidden window; nothing when the
-// driver gives none at all.
-void log_offered_gl_version() {
+// The version of a context with no version asked for, on `window` (one whose 3.3 context failed:
+// its pixel format takes any context) or else on a hidden window of its own; empty when the
+// driver gives no context at all.
+std::string offered_gl_version(SDL_Window* window) {
     SDL_GL_ResetAttributes();
-    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!probe) return;
+    SDL_Window* probe = window ? window : SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!probe) return "";
+    std::string offered;
     if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
         auto get_string = reinterpret_cast<PFNGLGETSTRINGPROC>(SDL_GL_GetProcAddress("glGetString"));
         const GLubyte* version = get_string ? get_string(GL_VERSION) : nullptr;
-        if (version)
-            TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is not available: the driver offers OpenGL %s",
-                     reinterpret_cast<const char*>(version));
+        if (version) offered = reinterpret_cast<const char*>(version);
         SDL_GL_DeleteContext(context);
     }
-    SDL_DestroyWindow(probe);
+    if (probe != window) SDL_DestroyWindow(probe);
+    return offered;
 }
 
-// Creates window and context; a display that cannot give 4x MSAA gets none, silently.
+// "2.1 Mesa 22.3.6": a version that no setting of ours would raise to 3.3.
+bool below_3_3(const std::string& version) {
+    int major = 0, minor = 0;
+    if (std::sscanf(version.c_str(), "%d.%d", &major, &minor) != 2) return false;
+    return major < 3 || (major == 3 && minor < 3);
+}
+
+// Creates window and context; a display that cannot give 4x MSAA gets none, silently. The window
+// stays hidden until its context is made: one shown and destroyed again would flash on screen,
+// and under Wine without a window manager destroying a shown window waits 2 s.
 bool create_window_and_context(int width, int height, const char* title) {
-    Uint32 window_flags = SDL_WINDOW_OPENGL;
-    if (!(core_window.flags & FLAG_WINDOW_HIDDEN)) window_flags |= SDL_WINDOW_SHOWN;
+    Uint32 window_flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (core_window.flags & FLAG_WINDOW_RESIZABLE) window_flags |= SDL_WINDOW_RESIZABLE;
     if (core_window.flags & FLAG_WINDOW_UNDECORATED) window_flags |= SDL_WINDOW_BORDERLESS;
 
     bool multisample = (core_window.flags & FLAG_MSAA_4X_HINT) != 0;
     SDL_Point position = centred_position(width, height);
+    std::string failure;
+    std::string offered;
     for (int attempt = 0; attempt < 2; ++attempt) {
         set_context_attributes(multisample);
         core_window.handle = SDL_CreateWindow(title ? title : "", position.x, position.y, width, height, window_flags);
         if (core_window.handle) {
             core_window.context = SDL_GL_CreateContext(core_window.handle);
-            if (core_window.context) return true;
+            if (core_window.context) {
+                if (!(core_window.flags & FLAG_WINDOW_HIDDEN)) SDL_ShowWindow(core_window.handle);
+                return true;
+            }
+            failure = SDL_GetError();
+            offered = offered_gl_version(core_window.handle);
             SDL_DestroyWindow(core_window.handle);
             core_window.handle = nullptr;
+            if (below_3_3(offered)) break;  // no use trying without samples
+        } else {
+            failure = SDL_GetError();
         }
         if (!multisample) break;
         multisample = false;
     }
+    if (offered.empty()) offered = offered_gl_version(nullptr);
     // The real library's two lines, then what the driver offers instead, which says why.
-    TraceLog(LOG_WARNING, "GLFW: Error: %i Description: %s", GLFW_API_UNAVAILABLE, SDL_GetError());
-    log_offered_gl_version();
+    TraceLog(LOG_WARNING, "GLFW: Error: %i Description: %s", GLFW_API_UNAVAILABLE, failure.c_str());
+    if (!offered.empty())
+        TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is not available: the driver offers OpenGL %s", offered.c_str());
     TraceLog(LOG_WARNING, "GLFW: Failed to initialize Window");
     return false;
 }
@@ -169,9 +200,6 @@ void InitWindow(int width, int height, const char* title) {
         TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
         return;
     }
-    // Without game controllers the window still works, with the keyboard and the mouse.
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
-        TraceLog(LOG_WARNING, "GLFW: Failed to initialize gamepads: %s", SDL_GetError());
     if (core_window.flags & FLAG_MSAA_4X_HINT) TraceLog(LOG_INFO, "DISPLAY: Trying to enable MSAA x4");
     if (!create_window_and_context(width, height, title)) {
         release_platform();
@@ -194,6 +222,11 @@ void InitWindow(int width, int height, const char* title) {
         TraceLog(LOG_WARNING, "SYSTEM: Failed to initialize platform");
         return;
     }
+    // Only once the window is sure: under Wine looking for game controllers takes a while that a
+    // failed start should not wait for. Without them the window still works, with the keyboard
+    // and the mouse.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        TraceLog(LOG_WARNING, "GLFW: Failed to initialize gamepads: %s", SDL_GetError());
     input_init();
     core_window.ready = true;
 

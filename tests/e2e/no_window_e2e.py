@@ -3,6 +3,7 @@
 
 The game must end with status 1 within seconds, with one line on standard error that says why,
 before it loads anything more; it must neither run on unseen nor crash."""
+import ctypes
 import os
 import random
 import re
@@ -14,7 +15,7 @@ import time
 
 from game_e2e import check
 from harness import start_xvfb, stop_process
-from quol_run import GAME_FILES, Failure, run_named_test
+from quol_run import GAME_FILES, Failure, run_named_test, xlib
 
 NO_WINDOW = "quol could not open its window"
 LIMIT = 20  # seconds; the game ends in well under one
@@ -81,11 +82,61 @@ def check_no_display(quol, source):
                       re.escape(": no display could be opened (X11: The DISPLAY environment variable is missing)"))
 
 
-def check_no_opengl_3_3(quol, source, reason):
-    """On a display whose OpenGL stops at 2.1 (Mesa told so)."""
+def check_video_driver_that_does_not_start(quol, source):
+    """SDL_VIDEODRIVER names a driver that cannot start, on a display that works: the line gives
+    SDL's reason, not the display's."""
     xvfb, display = start_xvfb()
     try:
-        return check_ends_saying(quol, source, {"DISPLAY": display, "MESA_GL_VERSION_OVERRIDE": "2.1"}, reason)
+        check_ends_saying(quol, source, {"DISPLAY": display, "SDL_VIDEODRIVER": "bogus"},
+                          re.escape(": no video driver could be started (bogus not available)"))
+    finally:
+        stop_process(xvfb)
+
+
+class Window_Maps:
+    """Counts the top-level windows mapped on `display` from its creation on (with no window
+    manager, every one is a child of the root). Use as a context manager."""
+
+    MAP_NOTIFY = 19
+    SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+
+    def __init__(self, display):
+        self.x11 = xlib()
+        self.x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self.x11.XPending.argtypes = [ctypes.c_void_p]
+        self.x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        self.connection = self.x11.XOpenDisplay(display.encode())
+        check(self.connection, f"could not connect to {display}")
+        root = self.x11.XDefaultRootWindow(self.connection)
+        self.x11.XSelectInput(self.connection, root, self.SUBSTRUCTURE_NOTIFY_MASK)
+        self.x11.XSync(self.connection, 0)  # watching before the game starts
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.x11.XCloseDisplay(self.connection)
+
+    def count(self):
+        self.x11.XSync(self.connection, 0)
+        event = (ctypes.c_long * 24)()  # the size of an XEvent
+        maps = 0
+        while self.x11.XPending(self.connection):
+            self.x11.XNextEvent(self.connection, event)
+            maps += ctypes.c_int.from_buffer(event).value == self.MAP_NOTIFY
+        return maps
+
+
+def check_no_opengl_3_3(quol, source, reason):
+    """On a display whose OpenGL stops at 2.1 (Mesa told so). No window shows meanwhile: a
+    window that the player sees and that vanishes again before the message is no use."""
+    xvfb, display = start_xvfb()
+    try:
+        with Window_Maps(display) as maps:
+            said = check_ends_saying(quol, source, {"DISPLAY": display, "MESA_GL_VERSION_OVERRIDE": "2.1"}, reason)
+            shown = maps.count()
+        check(shown == 0, f"{shown} window(s) showed before the window failed")
+        return said
     finally:
         stop_process(xvfb)
 
@@ -96,6 +147,7 @@ OFFERED_2_1 = r": OpenGL 3\.3 is not available; the driver offers OpenGL 2\.1 .+
 
 def test_without_a_display_it_ends_at_once_and_says_why(quol, source):
     check_no_display(quol, source)
+    check_video_driver_that_does_not_start(quol, source)
 
 
 def test_without_opengl_3_3_it_ends_and_says_what_the_driver_offers(quol, source):

@@ -150,6 +150,11 @@ TEST(WindowFailure, TheLineSaysWhyInTheWordsOfEitherLibrary) {
                                    "GL: OpenGL 3.3 is not available: the driver offers OpenGL 2.1 Mesa 22.3.6",
                                    "GLFW: Failed to initialize Window"}),
               no_window + ": OpenGL 3.3 is not available; the driver offers OpenGL 2.1 Mesa 22.3.6");
+    // Our layer when SDL_VIDEODRIVER names a driver that does not start, on a display that works.
+    EXPECT_EQ(window_failure_text({"GLFW: Error: 65550 Description: SDL: no video driver could be started "
+                                   "(wayland not available)",
+                                   "GLFW: Failed to initialize GLFW", "SYSTEM: Failed to initialize platform"}),
+              no_window + ": no video driver could be started (wayland not available)");
     // Wine with no display at all: no reason the game knows, so the library's own words.
     EXPECT_EQ(window_failure_text({"GLFW: Error: 65544 Description: Win32: Failed to create helper window",
                                    "GLFW: Failed to initialize GLFW"}),
