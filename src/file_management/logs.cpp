@@ -90,6 +90,18 @@ static void log_into_save_folder(String name, const char* version, int error) {
     log_path = {};
 }
 
+// Lines held for want of anywhere to write them (a start from Explorer on Windows) go into a file
+// in the log's folder; without a log, in the save folder's logs/.
+static void release_held_output() {
+    std::string_view path = log_path.view();
+    size_t slash = path.rfind('/');
+    if (slash != std::string_view::npos && os_release_held_output(std::string(path.substr(0, slash)))) return;
+    if (game_dir.empty()) return;
+    String folder = tprint("%/logs", game_dir);
+    MakeDirectory(temp_c_string(folder));
+    os_release_held_output(std::string(folder.view()));
+}
+
 void create_logs() {
     String name = get_log_filename();
     log_path = sprint("%/%.txt", "logs", name);
@@ -100,6 +112,7 @@ void create_logs() {
     // that is how a developer turns logging off.
     if (error && FileExists("logs")) log_into_save_folder(name, version, error);
     if (version) UnloadFileText(version);
+    if (os_output_held()) release_held_output();
 }
 
 void write_log_msg(Array_View<const String> parts) {
