@@ -71,23 +71,27 @@ static int append_banner(String path, const char* version) {
 static void log_into_save_folder(String name, const char* version, int error) {
     String refused = tprint("%/%", GetWorkingDirectory(), log_path);
     free_string(&log_path);
-    if (!game_dir.empty()) {
-        String folder = tprint("%/logs", game_dir);
-        MakeDirectory(temp_c_string(folder));  // a failure shows in the open below
-        log_path = sprint("%/%.txt", folder, name);
-        int there = append_banner(log_path, version);
-        if (there == 0) {
-            print("The log cannot be written to % (%): it goes to %\n", refused, std::strerror(error), log_path);
-            return;
-        }
-        print("No log is written: neither % (%) nor % (%) can be written\n", refused, std::strerror(error), log_path,
-              std::strerror(there));
-        free_string(&log_path);
-    } else {
+    if (game_dir.empty()) {
         print("No log is written: % cannot be written (%) and there is no save folder\n", refused,
               std::strerror(error));
+        return;
     }
-    log_path = {};
+    String folder = tprint("%/logs", game_dir);
+    MakeDirectory(temp_c_string(folder));  // a failure shows in the open below
+    String path = tprint("%/%.txt", folder, name);
+    String why;
+    // Root run with another user's home: that user's link could lead the log into any of root's files.
+    if (Os_Link_Target target = os_follow_links(std::string(path.view())); !target.foreign_link.empty()) {
+        why = tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
+                     target.foreign_owner);
+    } else if (int there = append_banner(path, version)) {
+        why = std::strerror(there);
+    } else {
+        log_path = copy_string(path.view());
+        print("The log cannot be written to % (%): it goes to %\n", refused, std::strerror(error), log_path);
+        return;
+    }
+    print("No log is written: neither % (%) nor % (%) can be written\n", refused, std::strerror(error), path, why);
 }
 
 // Lines held for want of anywhere to write them (a start from Explorer on Windows) go into a file

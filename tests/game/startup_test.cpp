@@ -325,3 +325,26 @@ TEST_F(Files, ALogThatCannotBeWrittenGoesToTheSaveFolder) {
     EXPECT_EQ(said.rfind("No log is written: ", 0), 0u) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
+
+#if !defined(_WIN32)
+// Root with another user's home, in a game folder root cannot write either: that user's link in
+// the save folder would lead the log into any file of root's.
+TEST_F(Files, TheLogFollowsNoLinkOfAnotherUserInTheSaveFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+    std::filesystem::create_directory("elsewhere");
+    std::string saves = (scratch / "profile" / "Saved Games" / "quol").generic_string();
+    std::filesystem::create_directories(saves);
+    std::filesystem::create_directory_symlink(scratch / "elsewhere", saves + "/logs");
+    ASSERT_EQ(lchown((saves + "/logs").c_str(), 65534, 65534), 0);  // nobody's
+    game_dir = String(saves);
+    write("logs", "a file where the log's folder would be");
+    testing::internal::CaptureStdout();
+    create_logs();
+    write_log_msg({"Seed: ", "7"});
+    std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::filesystem::is_empty("elsewhere"));
+    EXPECT_TRUE(log_path.empty());
+    EXPECT_EQ(said.rfind("No log is written: ", 0), 0u) << said;
+    EXPECT_NE(said.find("is owned by nobody"), std::string::npos) << said;
+}
+#endif
