@@ -1,4 +1,5 @@
 #include "os.h"
+#include "os_internal.h"
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
@@ -25,7 +26,12 @@ void restore_console_code_page() { SetConsoleOutputCP(console_code_page); }
 void os_attach_parent_console() {
     bool output = stream_goes_somewhere(STD_OUTPUT_HANDLE);
     bool error = stream_goes_somewhere(STD_ERROR_HANDLE);
-    if ((output && error) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (output && error) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) {
+        // Started from Explorer, a shortcut or Steam: the lines wait for a file beside the log.
+        os_hold_output(!output, !error);
+        return;
+    }
     // Wine's C runtime cannot reopen a stream that has no descriptor, but Wine hands a GUI
     // program its parent's console handles anyway, so this is for Windows.
     if (!output) std::freopen("CONOUT$", "w", stdout);

@@ -57,10 +57,18 @@ void os_sleep_seconds(double seconds);
 // On Windows, where the game is a GUI program and so gets no console of its own: when standard
 // output or standard error is neither a file, a pipe nor a character device (a console, NUL),
 // attaches to the console of the program that started the game (a command prompt) and writes
-// each such stream there, in UTF-8 until the game exits. Redirected streams stay as they are;
-// without such a console (started from Explorer) nothing changes and that output goes nowhere.
-// Nothing on other systems. Called first thing in main, before anything is written.
+// each such stream there, in UTF-8 until the game exits. Redirected streams stay as they are.
+// Without such a console (started from Explorer, a shortcut or Steam) such a stream's lines are
+// held until os_release_held_output names the folder of their file. Nothing on other systems.
+// Called first thing in main, before anything is written.
 void os_attach_parent_console();
+// Whether lines are held (see above); always false on other systems.
+bool os_output_held();
+// Moves an earlier "output.txt" in `folder` (UTF-8) to "output.previous.txt", replacing that,
+// writes the held lines into a new "output.txt" and sends the held streams' later lines there.
+// False when the file cannot be made: the lines stay held, so another folder can be tried.
+// True at once when nothing is held.
+bool os_release_held_output(const std::string& folder);
 
 // An error message in a box with an OK button, brought to the front; returns once the player
 // closes it. Windows only: elsewhere, or where no box can be seen, it returns at once.

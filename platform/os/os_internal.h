@@ -14,4 +14,6 @@ inline constexpr int UNIQUE_NAME_ATTEMPTS = 64;
 // UTF-8 and the wide form of the system's calls. Invalid UTF-8 converts to U+FFFD.
 std::wstring os_wide(std::string_view utf8);
 std::string os_utf8(std::wstring_view wide);
+// Holds what standard output and/or standard error write until os_release_held_output.
+void os_hold_output(bool output, bool error);
 #endif

@@ -1,6 +1,8 @@
 #include "file_management/logs.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "file_management/dir_manager.h"
 #include "os.h"
@@ -41,29 +43,84 @@ String get_log_filename() {
 }
 
 // Binary append: the file keeps what earlier runs wrote and line feeds stay single.
-static std::FILE* open_log() { return log_path.empty() ? nullptr : os_open_file(temp_c_string(log_path), "ab"); }
+static std::FILE* open_log(String path) { return path.empty() ? nullptr : os_open_file(temp_c_string(path), "ab"); }
 
-static void write_text(std::FILE* file, String text) { std::fwrite(text.data, 1, size_t(text.count), file); }
+static bool write_text(std::FILE* file, String text) {
+    return std::fwrite(text.data, 1, size_t(text.count), file) == size_t(text.count);
+}
+
+// Appends the banner to `path`. Returns 0, or the system's error code when the file could not
+// be opened or written.
+static int append_banner(String path, const char* version) {
+    errno = 0;
+    std::FILE* file = open_log(path);
+    if (!file) return errno ? errno : EIO;
+    bool written = write_text(file, tprint("Game version %", version ? version : ""));
+    written = write_text(file, tprint("built using compiler version %.\n", compiler_name())) && written;
+    written = write_text(file, tprint("WE ARE GAME: %", steam_appid_text ? steam_appid_text : "")) && written;
+    written = write_text(file, tprint("\nOS: %\nBuild: %\n", operating_system_name(), uint32_t(0))) && written;
+    written = write_text(file, tprint("\nGame save directory: %\n", game_dir)) && written;
+    written = write_text(file, "\nRunning on Vellmarch Engine version 0.1\n") && written;
+    int error = written ? 0 : (errno ? errno : EIO);
+    if (std::fclose(file) != 0 && !error) error = errno ? errno : EIO;
+    return error;
+}
+
+// When logs/ of the working folder cannot take the log (an installed game run by a user who may
+// not write its folder), the log goes to logs/ in the save folder, and one line says where.
+static void log_into_save_folder(String name, const char* version, int error) {
+    String refused = tprint("%/%", GetWorkingDirectory(), log_path);
+    free_string(&log_path);
+    if (game_dir.empty()) {
+        print("No log is written: % cannot be written (%) and there is no save folder\n", refused,
+              std::strerror(error));
+        return;
+    }
+    String folder = tprint("%/logs", game_dir);
+    MakeDirectory(temp_c_string(folder));  // a failure shows in the open below
+    String path = tprint("%/%.txt", folder, name);
+    String why;
+    // Root run with another user's home: that user's link could lead the log into any of root's files.
+    if (Os_Link_Target target = os_follow_links(std::string(path.view())); !target.foreign_link.empty()) {
+        why = tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
+                     target.foreign_owner);
+    } else if (int there = append_banner(path, version)) {
+        why = std::strerror(there);
+    } else {
+        log_path = copy_string(path.view());
+        print("The log cannot be written to % (%): it goes to %\n", refused, std::strerror(error), log_path);
+        return;
+    }
+    print("No log is written: neither % (%) nor % (%) can be written\n", refused, std::strerror(error), path, why);
+}
+
+// Lines held for want of anywhere to write them (a start from Explorer on Windows) go into a file
+// in the log's folder; without a log, in the save folder's logs/.
+static void release_held_output() {
+    std::string_view path = log_path.view();
+    size_t slash = path.rfind('/');
+    if (slash != std::string_view::npos && os_release_held_output(std::string(path.substr(0, slash)))) return;
+    if (game_dir.empty()) return;
+    String folder = tprint("%/logs", game_dir);
+    MakeDirectory(temp_c_string(folder));
+    os_release_held_output(std::string(folder.view()));
+}
 
 void create_logs() {
-    log_path = sprint("%/%.txt", "logs", get_log_filename());
+    String name = get_log_filename();
+    log_path = sprint("%/%.txt", "logs", name);
 
     char* version = LoadFileText("version.txt");
-    std::FILE* file = open_log();
-    if (file) {
-        write_text(file, tprint("Game version %", version ? version : ""));
-        write_text(file, tprint("built using compiler version %.\n", compiler_name()));
-        write_text(file, tprint("WE ARE GAME: %", steam_appid_text ? steam_appid_text : ""));
-        write_text(file, tprint("\nOS: %\nBuild: %\n", operating_system_name(), uint32_t(0)));
-        write_text(file, tprint("\nGame save directory: %\n", game_dir));
-        write_text(file, "\nRunning on Vellmarch Engine version 0.1\n");
-        std::fclose(file);
-    }
+    int error = append_banner(log_path, version);
+    // Without anything named logs in the working folder nothing is logged and nothing said:
+    // that is how a developer turns logging off.
+    if (error && FileExists("logs")) log_into_save_folder(name, version, error);
     if (version) UnloadFileText(version);
+    if (os_output_held()) release_held_output();
 }
 
 void write_log_msg(Array_View<const String> parts) {
-    std::FILE* file = open_log();
+    std::FILE* file = open_log(log_path);
     if (!file) return;
     for (String part : parts) write_text(file, part);
     std::fclose(file);

@@ -156,6 +156,72 @@ def test_key_c_saves_and_the_next_run_loads(folder):
         shutil.rmtree(profile, ignore_errors=True)
 
 
+class Detached_Wine_Game(Wine_Game):
+    """quol.exe in `folder`, used in place, started there as Explorer starts it: through
+    `launcher` (tests/windows/detached_start.exe), so with no console and no standard handles."""
+
+    def __init__(self, folder, profile, launcher):
+        super().__init__(folder, profile)
+        self.launcher = launcher
+
+    def _start(self):
+        self.outside = tempfile.mkdtemp(prefix="quol-wine-e2e-")
+        batch = os.path.join(self.outside, "run.bat")
+        game = windows_path(os.path.join(self.folder, "quol.exe"))
+        with open(batch, "w", newline="\r\n") as f:
+            f.write(f'@set "USERPROFILE={windows_path(self.profile)}"\n@cd /d "{windows_path(self.folder)}"\n'
+                    f'@"{windows_path(self.launcher)}" "{game}" --skip-splash-screen\n')
+        restart_wine_server()
+        self.session = Wine_Session(shutil.which("wine"), ["cmd", "/c", "run.bat"], [(batch, "run.bat")],
+                                    timeout=self.timeout, env={"SDL_VIDEODRIVER": "windows", "SDL_AUDIODRIVER": "dummy"})
+        self.session.__enter__()
+        self.workdir = self.folder
+        self.window = int(self.session.wait_for_window(timeout=30))
+        self._find_origin()
+        self._connect_display()
+        return self
+
+
+def test_a_start_without_standard_handles_writes_its_output_beside_the_log(folder):
+    """Started as from Explorer, the game's lines of both streams, those written before the log's
+    folder is known included, go to logs/output.txt; the next start keeps them as
+    output.previous.txt."""
+    launcher = os.path.join(folder, "..", "tests", "windows", "detached_start.exe")
+    check(os.path.isfile(launcher), f"no launcher at {launcher}: build the Windows tests first")
+    outside = tempfile.mkdtemp(prefix="quol-wine-detached-")
+    try:
+        game = os.path.join(outside, "game")
+        shutil.copytree(folder, game)
+        profile = os.path.join(outside, "profile")
+        # A save in UTF-16: the loader says why on standard error, then fails on standard output.
+        os.makedirs(os.path.dirname(save_path(profile)))
+        with open(save_path(profile), "wb") as f:
+            f.write(b"\xff\xfe{\0")
+        output = os.path.join(game, "logs", "output.txt")
+        texts = []
+        for run in range(2):
+            with Detached_Wine_Game(game, profile, launcher) as started:
+                started.quit()
+                handed = [line for line in started.lines() if line.strip()]
+            check(not handed, f"the launcher handed the game a standard stream: {handed[:5]}")
+            check(os.path.isfile(output), f"run {run + 1} left no {output}: {os.listdir(os.path.dirname(output))}")
+            with open(output, "rb") as f:
+                texts.append(f.read().decode(errors="replace"))
+            lines = [line.rstrip("\r") for line in texts[-1].split("\n")]
+            # The first line comes before the log's folder is known; the others from both streams after it.
+            check(lines[0].startswith("INFO: GAME: The working directory holds the game's files"),
+                  f"run {run + 1}'s output does not start with the working folder's line: {lines[:3]}")
+            check("INFO: Initializing raylib 6.0" in lines, f"run {run + 1}'s output lacks raylib's lines: {lines[:20]}")
+            told = [i for i, line in enumerate(lines) if line.endswith("the file is UTF-16 text and must be saved as UTF-8")]
+            failed = [i for i, line in enumerate(lines) if line == "failed to load save file"]
+            check(len(told) == 1 and failed == [told[0] + 1],
+                  f"run {run + 1}'s output lacks the save's error line followed by its failure: {lines[-40:]}")
+        with open(os.path.join(game, "logs", "output.previous.txt"), "rb") as f:
+            check(f.read().decode(errors="replace") == texts[0], "the second start did not keep the first one's output")
+    finally:
+        shutil.rmtree(outside, ignore_errors=True)
+
+
 def find_message_box(display, process, timeout):
     """The visible window titled "quol" that is not the game's own (which SDL may show for a
     moment before its context fails); None when the game ends first."""
@@ -238,6 +304,7 @@ def main():
     try:
         test_the_game_is_a_gui_program(folder)
         test_key_c_saves_and_the_next_run_loads(folder)
+        test_a_start_without_standard_handles_writes_its_output_beside_the_log(folder)
         check_message_box_without_opengl_3_3(folder, OFFERED_2_1)
     except Failure as failure:
         print("FAILED:", failure)

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "camera/camera.h"
 #include "cheats/cheatcodes.h"
@@ -107,6 +109,21 @@ char* LoadFileText(const char* fileName) {
     return copy;
 }
 void UnloadFileText(char* text) { std::free(text); }
+// The files the log reaches for, on the real file system as the library does.
+bool FileExists(const char* fileName) {
+    std::error_code error;
+    return std::filesystem::exists(fileName, error);
+}
+int MakeDirectory(const char* dirPath) {
+    std::error_code error;
+    std::filesystem::create_directories(dirPath, error);
+    return std::filesystem::is_directory(dirPath, error) ? 0 : -1;
+}
+const char* GetWorkingDirectory() {
+    static std::string folder;
+    folder = std::filesystem::current_path().string();
+    return folder.c_str();
+}
 
 // The menus' hit test runs against the real library; the player only builds its hitbox here.
 bool CheckCollisionRecs(Rectangle, Rectangle) { return false; }

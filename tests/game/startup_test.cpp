@@ -299,3 +299,67 @@ TEST_F(Files, WithoutALogsFolderNothingIsWritten) {
     EXPECT_FALSE(std::filesystem::exists("logs"));
     EXPECT_TRUE(std::filesystem::is_empty("."));
 }
+
+// An installed game run by a user who may not write its folder: the log and its later lines go
+// to logs/ in the save folder, and one line says where.
+TEST_F(Files, ALogThatCannotBeWrittenGoesToTheSaveFolder) {
+    std::string saves = (scratch / "profile" / "Saved Games" / "quol").generic_string();
+    game_dir = String(saves);
+    std::string name, said;
+    // Root writes any folder, so the log's own name is taken by a folder; a second try covers a
+    // minute that turns in between.
+    for (int attempt = 0; attempt < 2 && (name.empty() || log_path.view().find(name) == std::string::npos);
+         ++attempt) {
+        std::filesystem::remove_all("logs");
+        std::filesystem::remove_all(scratch / "profile");
+        if (!log_path.empty()) free_string(&log_path);
+        name = std::string(get_log_filename().view()) + ".txt";
+        std::filesystem::create_directories(std::filesystem::path("logs") / name);
+        testing::internal::CaptureStdout();
+        create_logs();
+        said = testing::internal::GetCapturedStdout();
+    }
+    EXPECT_EQ(log_path, saves + "/logs/" + name);
+    write_log_msg({"Seed: ", "7"});
+    std::string text = read(saves + "/logs/" + name);
+    EXPECT_EQ(text.rfind("Game version ", 0), 0u) << text;
+    EXPECT_NE(text.find("Game save directory: " + saves + "\n"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("Seed: 7")) << text;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("it goes to " + saves + "/logs/" + name), std::string::npos) << said;
+
+    // Nowhere to write: one line says so, and later lines go nowhere.
+    free_string(&log_path);
+    std::filesystem::remove_all(scratch / "profile");
+    write("profile", "a file where the profile folder would be");
+    testing::internal::CaptureStdout();
+    create_logs();
+    write_log_msg({"Seed: ", "7"});
+    said = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(log_path.empty());
+    EXPECT_EQ(said.rfind("No log is written: ", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+#if !defined(_WIN32)
+// Root with another user's home, in a game folder root cannot write either: that user's link in
+// the save folder would lead the log into any file of root's.
+TEST_F(Files, TheLogFollowsNoLinkOfAnotherUserInTheSaveFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+    std::filesystem::create_directory("elsewhere");
+    std::string saves = (scratch / "profile" / "Saved Games" / "quol").generic_string();
+    std::filesystem::create_directories(saves);
+    std::filesystem::create_directory_symlink(scratch / "elsewhere", saves + "/logs");
+    ASSERT_EQ(lchown((saves + "/logs").c_str(), 65534, 65534), 0);  // nobody's
+    game_dir = String(saves);
+    write("logs", "a file where the log's folder would be");
+    testing::internal::CaptureStdout();
+    create_logs();
+    write_log_msg({"Seed: ", "7"});
+    std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::filesystem::is_empty("elsewhere"));
+    EXPECT_TRUE(log_path.empty());
+    EXPECT_EQ(said.rfind("No log is written: ", 0), 0u) << said;
+    EXPECT_NE(said.find("is owned by nobody"), std::string::npos) << said;
+}
+#endif
