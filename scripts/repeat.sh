@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command N times and counts its failures, to find and rule out a test that fails now and
 # then. Not part of the test suite. For example, the Windows message-box check alone:
-#   source scripts/wine-env.sh
-#   scripts/repeat.sh 30 -- python3 -c 'import sys; sys.path.insert(0, "tests/e2e"); import windows_e2e as w;
-#     w.check_message_box_without_opengl_3_3("build/windows/quol", w.OFFERED_2_1)'
+#   source scripts/wine-env.sh && start_wine_server  # a prefix that works
+#   scripts/repeat.sh 30 -- python3 -c 'import sys; sys.path[:0] = ["tests/e2e"]; import windows_e2e as w; w.check_message_box_without_opengl_3_3("build/windows/quol", w.OFFERED_2_1)'
 # Each failed run's output is kept, and named; the others' is dropped.
 set -uo pipefail
 if [ $# -lt 3 ] || ! [[ $1 =~ ^[1-9][0-9]*$ ]] || [ "$2" != -- ]; then
