@@ -26,12 +26,13 @@ start_wine_server() {
 boot_wine_prefix() {
   mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1
-  local output status=0
+  local output said status=0
   output=$(mktemp)
   wine wineboot --init </dev/null >"$output" 2>&1 || status=$?
+  said=$(grep -v '^[[:space:]]*$' "$output" | tail -n 1 || true)
   wine_boot_failure=
   if [ "$status" != 0 ]; then
-    wine_boot_failure="wineboot ended with status $status, saying: $(grep -v '^[[:space:]]*$' "$output" | tail -n 1)"
+    wine_boot_failure="wineboot ended with status $status, saying: ${said:-nothing}"
   elif [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
     wine_boot_failure="wineboot left no kernel32.dll in it"
   fi
