@@ -20,7 +20,8 @@ packages=(
 )
 if [ "${1:-}" = windows ]; then
   # wine64 alone brings no `wine` command when recommends are off.
-  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64)
+  # x11-utils: xprop, with which the Wine test tells a message box from the game's window.
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 x11-utils)
 fi
 
 missing=()

@@ -4,8 +4,9 @@
 Runs GAME_FOLDER/quol.exe from a copy of the whole folder, as a player would copy it, on an Xvfb
 display of its own with a fresh profile folder: the first run, started by its full path from
 another folder, walks and saves on key C; the second, started in the game folder, loads that
-save and, the save file being read-only, shows why a save on C fails. WINEPREFIX names a prefix made with `wineboot --init`; the caller's prefix server, if any,
-is ended, since one started without a display would give the game no window. First of all,
+save and, the save file being read-only, shows why a save on C fails. Started as Explorer starts
+it, with no standard handles, the game writes its output beside its log. WINEPREFIX names a prefix
+made with `wineboot --init`; the caller's prefix server, if any, is ended, since one started without a display would give the game no window. First of all,
 quol.exe must be a GUI program, so that a player who starts it gets no console window. Last, on a
 display whose OpenGL stops at 2.1, the game must say why in a message box and end with status 1
 once it is closed."""
@@ -222,37 +223,68 @@ def test_a_start_without_standard_handles_writes_its_output_beside_the_log(folde
         shutil.rmtree(outside, ignore_errors=True)
 
 
+def x_output(env, *command):
+    return subprocess.run(command, env=env, capture_output=True, text=True, timeout=10).stdout
+
+
+def message_boxes(env):
+    """The visible windows titled "quol" that cannot be minimized. Wine gives each window the
+    Motif hints of its Win32 styles: a message box has no minimize button, while the game's
+    window, SDL's or GLFW's, has one. A window listed but gone when asked has no hints left and is
+    not taken (a game window that goes as its context fails would be just so)."""
+    boxes = []
+    for window in x_output(env, "xdotool", "search", "--onlyvisible", "--name", "^quol$").split():
+        hints = x_output(env, "xprop", "-id", window, "-notype", "_MOTIF_WM_HINTS").strip()
+        fields = re.fullmatch(r"_MOTIF_WM_HINTS = (0x[0-9a-f]+), (0x[0-9a-f]+),.*", hints)  # flags, functions, ...
+        if not fields:
+            continue
+        flags, functions = int(fields[1], 16), int(fields[2], 16)
+        has_functions, all_but, minimize = 0x1, 0x1, 0x8
+        if flags & has_functions and not functions & (all_but | minimize):
+            boxes.append(window)
+    return boxes
+
+
+def describe_windows(env):
+    """Each visible window titled "quol", with its place, size and Motif hints."""
+    said = []
+    for window in x_output(env, "xdotool", "search", "--onlyvisible", "--name", "^quol$").split():
+        place = x_output(env, "xdotool", "getwindowgeometry", "--shell", window).split()[1:5]
+        hints = x_output(env, "xprop", "-id", window, "-notype", "_MOTIF_WM_HINTS").strip()
+        said.append(f"{window} {' '.join(place)} {hints}")
+    return "; ".join(said) or "none"
+
+
 def find_message_box(display, process, timeout):
-    """The visible window titled "quol" that is not the game's own (which SDL may show for a
-    moment before its context fails); None when the game ends first."""
+    """The game's message box; None when the game ends first."""
     env = dict(os.environ, DISPLAY=display)
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if process.poll() is not None:
             return None
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^quol$"], env=env,
-                               capture_output=True, text=True, timeout=10).stdout.split()
-        for window in found:
-            size = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env,
-                                  capture_output=True, text=True, timeout=10).stdout
-            if "WIDTH=1600" not in size.split():
-                return window
+        boxes = message_boxes(env)
+        if boxes:
+            return boxes[0]
         time.sleep(0.2)
-    raise Failure(f"no message box within {timeout} s")
+    raise Failure(f"no message box within {timeout} s; windows titled \"quol\": {describe_windows(env)}")
 
 
 def close_message_box(display, box, process, timeout=20):
     """Return on the box's OK button until the game ends: a key that comes while the box is still
-    being set up is lost. Returns the exit status."""
+    being set up is lost. The box is looked for again each time, in case it was made anew.
+    Returns the exit status."""
     env = dict(os.environ, DISPLAY=display)
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        subprocess.run(["xdotool", "key", "--window", box, "Return"], env=env, capture_output=True, timeout=10)
+        for window in message_boxes(env) or [box]:
+            subprocess.run(["xdotool", "key", "--window", window, "Return"], env=env, capture_output=True,
+                           timeout=10)
         try:
             return process.wait(1.0)
         except subprocess.TimeoutExpired:
             pass
-    raise Failure(f"the game did not end within {timeout} s of Return on its message box")
+    raise Failure(f"the game did not end within {timeout} s of Return on its message box; "
+                  f"windows titled \"quol\": {describe_windows(env)}")
 
 
 def check_message_box_without_opengl_3_3(folder, reason):
@@ -310,7 +342,8 @@ def main():
         print("FAILED:", failure)
         return 1
     print("passed: quol.exe is a GUI program; under Wine, started from another folder the game found its files, "
-          "walked and saved, and the next run loaded the save and showed why a save on the read-only file failed; without OpenGL 3.3 a message box said why")
+          "walked and saved, and the next run loaded the save and showed why a save on the read-only file failed; "
+          "started as from Explorer, its output went beside the log; without OpenGL 3.3 a message box said why")
     return 0
 
 
