@@ -6,10 +6,10 @@ display of its own with a fresh profile folder: the first run, started by its fu
 another folder, walks and saves on key C; the second, started in the game folder, loads that
 save and, the save file being read-only, shows why a save on C fails. Started as Explorer starts
 it, with no standard handles, the game writes its output beside its log. WINEPREFIX names a prefix
-made with `wineboot --init`; the caller's prefix server, if any, is ended, since one started without a display would give the game no window. First of all,
-quol.exe must be a GUI program, so that a player who starts it gets no console window. Last, on a
-display whose OpenGL stops at 2.1, the game must say why in a message box and end with status 1
-once it is closed."""
+made with `wineboot --init`; the caller's prefix server, if any, is ended, since one started
+without a display would give the game no window. First of all, quol.exe must be a GUI program, so
+that a player who starts it gets no console window. Last, on a display whose OpenGL stops at 2.1,
+the game must say why in a message box and end with status 1 once it is closed."""
 import json
 import os
 import re
