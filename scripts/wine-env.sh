@@ -12,7 +12,8 @@ start_wine_server() {
   stop_wine_server
   mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1
-  wine wineboot --init </dev/null >/dev/null 2>&1  # makes the prefix the first time
+  # Unrandomised, as the tests run it (see cmake/mingw-w64-x86_64.cmake).
+  setarch x86_64 -R wine wineboot --init </dev/null >/dev/null 2>&1  # makes the prefix the first time
 }
 
 stop_wine_server() {

@@ -28,6 +28,10 @@ from save_e2e import expect_load_lines, save_path  # noqa: E402
 from notices_e2e import shows_notices  # noqa: E402
 
 
+# Wine without address randomisation: Debian's Wine 8 has no preloader, and a randomised layout
+# now and then takes the place Wine needs, so that it exits with status 1 before the game runs.
+WINE = [shutil.which("setarch"), "x86_64", "-R", shutil.which("wine")]
+
 # Every XInput DLL a program may fall back to, off in Wine.
 NO_XINPUT = "xinput1_1,xinput1_2,xinput1_3,xinput1_4,xinput9_1_0=d"
 
@@ -80,7 +84,7 @@ class Wine_Game(Game):
                  for name in os.listdir(self.folder)] + [(batch, "run.bat")]
         restart_wine_server()
         # SDL_VIDEODRIVER=x11, set by the harness, would name a driver SDL for Windows lacks.
-        self.session = Wine_Session(shutil.which("wine"), ["cmd", "/c", "run.bat"], files, timeout=self.timeout,
+        self.session = Wine_Session(WINE[0], [*WINE[1:], "cmd", "/c", "run.bat"], files, timeout=self.timeout,
                                     env={"SDL_VIDEODRIVER": "windows", "SDL_AUDIODRIVER": "dummy"},
                                     **({"screen": self.screen_size} if self.screen_size else {}))
         self.session.__enter__()
@@ -212,7 +216,7 @@ def check_message_box_without_opengl_3_3(folder, reason):
         # part here, and without XInput GLFW goes on without it.
         env["WINEDLLOVERRIDES"] = ";".join(filter(None, [env.get("WINEDLLOVERRIDES"), NO_XINPUT]))
         with open(os.path.join(scratch, "out.txt"), "wb") as out, open(os.path.join(scratch, "err.txt"), "wb") as err:
-            process = subprocess.Popen([shutil.which("wine"), "quol.exe"], cwd=game, env=env, stdout=out, stderr=err,
+            process = subprocess.Popen([*WINE, "quol.exe"], cwd=game, env=env, stdout=out, stderr=err,
                                        start_new_session=True)
             box = find_message_box(display, process, timeout=60)
             with open(os.path.join(scratch, "err.txt"), errors="replace") as f:
