@@ -18,7 +18,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # libstdc++, libgcc and winpthread linked in: the .exe needs no mingw DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# Debian's Wine 8 starts 64-bit programs without a preloader: now and then (about 1 start in
+# 3,000 here) the randomised address layout takes the place Wine needs, and it exits with status 1
+# before the program runs ("failed to map the shared user data"). Without randomisation the layout
+# is the same on every start.
 find_program(QUOL_WINE wine)
-if(QUOL_WINE)
+find_program(QUOL_SETARCH setarch)
+if(QUOL_WINE AND QUOL_SETARCH)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUOL_SETARCH} x86_64 -R ${QUOL_WINE})
+elseif(QUOL_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${QUOL_WINE})
 endif()
