@@ -20,3 +20,8 @@ String get_game_dir() {
 bool saving_enabled() { return !game_dir.empty(); }
 
 String saving_off_text() { return tprint("Saving is off: %", saving_off_reason); }
+
+String foreign_link_text(const Os_Link_Target& target) {
+    return tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
+                  target.foreign_owner);
+}

@@ -1,6 +1,7 @@
 // The game folder "<profile>/Saved Games/quol", where the save file lives.
 #pragma once
 
+#include "os.h"
 #include "runtime.h"
 
 // Empty when the system gives no profile folder: saving is then off.
@@ -16,3 +17,5 @@ String get_game_dir();
 bool saving_enabled();
 // "Saving is off: " and the reason, in temporary storage.
 String saving_off_text();
+// Why a path through another user's link is refused, in temporary storage.
+String foreign_link_text(const Os_Link_Target& target);

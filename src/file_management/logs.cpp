@@ -66,6 +66,13 @@ static int append_banner(String path, const char* version) {
     return error;
 }
 
+// logs/ in the save folder, made when missing; a failure shows when a file is opened there.
+static String save_folder_logs() {
+    String folder = tprint("%/logs", game_dir);
+    MakeDirectory(temp_c_string(folder));
+    return folder;
+}
+
 // When logs/ of the working folder cannot take the log (an installed game run by a user who may
 // not write its folder), the log goes to logs/ in the save folder, and one line says where.
 static void log_into_save_folder(String name, const char* version, int error) {
@@ -76,14 +83,11 @@ static void log_into_save_folder(String name, const char* version, int error) {
               std::strerror(error));
         return;
     }
-    String folder = tprint("%/logs", game_dir);
-    MakeDirectory(temp_c_string(folder));  // a failure shows in the open below
-    String path = tprint("%/%.txt", folder, name);
+    String path = tprint("%/%.txt", save_folder_logs(), name);
     String why;
     // Root run with another user's home: that user's link could lead the log into any of root's files.
     if (Os_Link_Target target = os_follow_links(std::string(path.view())); !target.foreign_link.empty()) {
-        why = tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
-                     target.foreign_owner);
+        why = foreign_link_text(target);
     } else if (int there = append_banner(path, version)) {
         why = std::strerror(there);
     } else {
@@ -100,10 +104,7 @@ static void release_held_output() {
     std::string_view path = log_path.view();
     size_t slash = path.rfind('/');
     if (slash != std::string_view::npos && os_release_held_output(std::string(path.substr(0, slash)))) return;
-    if (game_dir.empty()) return;
-    String folder = tprint("%/logs", game_dir);
-    MakeDirectory(temp_c_string(folder));
-    os_release_held_output(std::string(folder.view()));
+    if (!game_dir.empty()) os_release_held_output(std::string(save_folder_logs().view()));
 }
 
 void create_logs() {

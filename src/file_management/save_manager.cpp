@@ -100,11 +100,6 @@ std::string folder_of(const std::string& file) {
     return folder.empty() ? "." : folder;
 }
 
-String foreign_link_text(const Os_Link_Target& target) {
-    return tprint("the link \"%\" is owned by %, not by the user the game runs as or by root", target.foreign_link,
-                  target.foreign_owner);
-}
-
 // Players link the save into a synced or backed-up folder: a save goes to the file the links
 // finally name, so that the link stays a link. Sets `file` to it; returns an empty string, or
 // why no save can go there.
